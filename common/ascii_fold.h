@@ -13,7 +13,8 @@ constexpr char16_t FoldAscii(char16_t c) {
 
 inline std::u16string FoldAscii(std::u16string_view text) {
     std::u16string folded(text);
-    for (char16_t& c : folded) c = FoldAscii(c);
+    for (char16_t& c : folded)
+        c = FoldAscii(c);
     return folded;
 }
 

@@ -79,9 +79,11 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
         }
         size_t j = 1;
         for (; j <= static_cast<size_t>(extra); ++j) {
-            if (i + j >= bytes.size()) break;
+            if (i + j >= bytes.size())
+                break;
             const auto next = static_cast<std::uint8_t>(bytes[i + j]);
-            if ((next & 0xC0) != 0x80) break;
+            if ((next & 0xC0) != 0x80)
+                break;
             cp = (cp << 6) | (next & 0x3F);
         }
         if (j <= static_cast<size_t>(extra) || cp < minimum || cp > 0x10FFFF ||

@@ -10,7 +10,7 @@
 namespace kx {
 
 class SrwLock {
-public:
+  public:
     SrwLock() = default;
     SrwLock(const SrwLock&) = delete;
     SrwLock& operator=(const SrwLock&) = delete;
@@ -23,17 +23,29 @@ public:
     void unlock_shared();
     bool try_lock_shared();
 
-private:
+  private:
     void* state_ = nullptr;  // an SRWLOCK is one pointer, SRWLOCK_INIT is all zero
 #else
-    void lock() { mutex_.lock(); }
-    void unlock() { mutex_.unlock(); }
-    bool try_lock() { return mutex_.try_lock(); }
-    void lock_shared() { mutex_.lock_shared(); }
-    void unlock_shared() { mutex_.unlock_shared(); }
-    bool try_lock_shared() { return mutex_.try_lock_shared(); }
+    void lock() {
+        mutex_.lock();
+    }
+    void unlock() {
+        mutex_.unlock();
+    }
+    bool try_lock() {
+        return mutex_.try_lock();
+    }
+    void lock_shared() {
+        mutex_.lock_shared();
+    }
+    void unlock_shared() {
+        mutex_.unlock_shared();
+    }
+    bool try_lock_shared() {
+        return mutex_.try_lock_shared();
+    }
 
-private:
+  private:
     std::shared_mutex mutex_;
 #endif
 };

@@ -113,8 +113,12 @@ static_assert(sizeof(CreateUsnJournalData) == 16);
 constexpr std::uint64_t MakeFileReference(std::uint64_t recordNumber, std::uint16_t sequence) {
     return (static_cast<std::uint64_t>(sequence) << 48) | (recordNumber & 0x0000FFFFFFFFFFFFull);
 }
-constexpr std::uint64_t RecordNumberOf(std::uint64_t frn) { return frn & 0x0000FFFFFFFFFFFFull; }
-constexpr std::uint16_t SequenceOf(std::uint64_t frn) { return static_cast<std::uint16_t>(frn >> 48); }
+constexpr std::uint64_t RecordNumberOf(std::uint64_t frn) {
+    return frn & 0x0000FFFFFFFFFFFFull;
+}
+constexpr std::uint16_t SequenceOf(std::uint64_t frn) {
+    return static_cast<std::uint16_t>(frn >> 48);
+}
 
 constexpr std::uint64_t kRootDirectoryFrn = MakeFileReference(5, 5);
 

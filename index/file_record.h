@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kx {
+
+// One file or directory name seen on a volume. A record is named by its position in its
+// volume's records; positions change only through compaction and rebuilds.
+struct FileRecord {
+    std::uint64_t frn;         // all 64 bits as reported, never masked
+    std::uint64_t parentFrn;   // likewise
+    const char16_t* name;      // inside the volume's NamePool; folded copy at name + nameLength + 1
+    std::uint16_t nameLength;  // code units
+    std::uint32_t isDirectory;  // 0 or 1
+    std::uint32_t isDead;       // 0 or 1; set once, never cleared
+
+    const char16_t* FoldedName() const { return name + nameLength + 1; }
+};
+
+}  // namespace kx

@@ -1,0 +1,131 @@
+#include "index/journal_monitor.h"
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "common/process_state.h"
+#include "platform/windows_errors.h"
+
+namespace kx {
+
+namespace {
+
+constexpr std::uint32_t kJournalBufferBytes = 65536;
+constexpr std::uint64_t kCompactAbove = 10000;
+
+constexpr std::uint32_t kRemovalReasons = USN_REASON_FILE_DELETE | USN_REASON_RENAME_OLD_NAME;
+constexpr std::uint32_t kAdditionReasons = USN_REASON_FILE_CREATE | USN_REASON_RENAME_NEW_NAME;
+
+bool SameName(const FileRecord& record, const UsnRecordView& change) {
+    return record.nameLength == change.nameLength &&
+           std::memcmp(record.name, change.name, change.nameLength * sizeof(char16_t)) == 0;
+}
+
+// Sleeps until the deadline on the monotonic clock, or until a stop request wakes it.
+void SleepFor(VolumeIndex& volume, std::chrono::milliseconds duration) {
+    const auto deadline = std::chrono::steady_clock::now() + duration;
+    std::unique_lock<std::mutex> guard(volume.monitorSleepMutex);
+    volume.monitorSleepWake.wait_until(
+        guard, deadline, [&] { return !volume.monitorActive.load() || ExitRequested.load(); });
+}
+
+}  // namespace
+
+void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
+    const std::uint64_t frn = change.frn;
+    if ((change.reason & kRemovalReasons) != 0) {
+        const std::uint64_t* index = volume.frnToIndex.Find(frn);
+        if (index != nullptr)
+            MarkDead(volume, *index);
+        volume.ForgetAttributes(frn);
+        // A record that removes a name never adds one, even when it still carries the creation
+        // bit: a temporary file created and deleted before its close reports both, and adding
+        // it back would leave a file in the index that no longer exists. A rename's new name
+        // arrives in a record of its own.
+        return;
+    }
+    if ((change.reason & kAdditionReasons) == 0)
+        return;
+
+    if (const std::uint64_t* index = volume.frnToIndex.Find(frn)) {
+        const FileRecord& current = volume.records[*index];
+        if (current.isDead == 0) {
+            if (SameName(current, change)) {
+                // The same name reported again (the creation is reported once per new reason
+                // bit and at the close): nothing changes but the cached attributes.
+                volume.ForgetAttributes(frn);
+                return;
+            }
+            MarkDead(volume, *index);
+        }
+    }
+    volume.frnToIndex.InsertOrAssign(frn, volume.records.size());
+    AppendRecord(volume.records, volume.names, frn, change.parentFrn, change.name,
+                 change.nameLength, change.fileAttributes);
+    volume.ForgetAttributes(frn);
+}
+
+bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size) {
+    UsnRecordReader reader(reply, size, kUsnReplyHeaderSize);
+    UsnRecordView change;
+    UsnReadStatus status;
+    while ((status = reader.Next(&change)) == UsnReadStatus::kRecord) {
+        if (ExitRequested.load(std::memory_order_relaxed))
+            break;
+        ApplyJournalRecord(volume, change);
+    }
+    std::memcpy(&volume.nextUsn, reply, sizeof(volume.nextUsn));
+    return status != UsnReadStatus::kMalformed;
+}
+
+void MonitorJournal(VolumeIndex& volume) {
+    if (!volume.monitorActive.load())
+        return;
+    // 8-byte elements: records are 8-byte aligned from the start of the reply.
+    std::unique_ptr<std::uint64_t[]> storage(new std::uint64_t[kJournalBufferBytes / 8]());
+    auto* buffer = reinterpret_cast<std::uint8_t*>(storage.get());
+
+    for (;;) {
+        if (ExitRequested.load())
+            return;
+        // Both may have changed through a rebuild.
+        const ReadUsnJournalDataV0 request{volume.nextUsn,  kJournalReasonMask, 0, 0, 0,
+                                           volume.journalId};
+        std::uint32_t got = 0;
+        const std::uint32_t error =
+            SendVolumeControl(volume.volumeHandle, FSCTL_READ_USN_JOURNAL, &request,
+                              sizeof(request), buffer, kJournalBufferBytes, &got);
+        if (error == 0) {
+            const std::size_t size = std::min<std::size_t>(got, kJournalBufferBytes);
+            if (size > kUsnReplyHeaderSize) {
+                {
+                    std::unique_lock<SrwLock> guard(volume.lock);
+                    ApplyJournalReply(volume, buffer, size);
+                }
+                // deadCount has no other writer than this thread, so reading it unlocked here
+                // is safe; Compact takes the lock itself.
+                if (volume.deadCount > kCompactAbove)
+                    volume.Compact();
+            }
+            SleepFor(volume, volume.monitorTimings.afterRead);
+        } else if (error == kErrorJournalNotActive || error == kErrorJournalEntryDeleted) {
+            // The journal was deleted or has overwritten what was still to be read: only a
+            // fresh read of the MFT can bring the table back in step. A rebuild that fails
+            // waits like any other error instead of asking again at once, forever.
+            if (!volume.BuildTable(volume.rootPath, false)) {
+                SleepFor(volume, volume.monitorTimings.afterError);
+            }
+        } else if (error == kErrorAccessDenied || error == kErrorInvalidHandle ||
+                   error == kErrorDeviceNotConnected) {
+            // The volume stays searchable with its last state.
+            return;
+        } else {
+            SleepFor(volume, volume.monitorTimings.afterError);
+        }
+        if (!volume.monitorActive.load())
+            return;
+    }
+}
+
+}  // namespace kx

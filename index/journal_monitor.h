@@ -1,0 +1,29 @@
+// Follows one volume's USN change journal and applies creations, deletions and renames to its
+// table. It is the only writer of the table once the first build is done.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "index/usn_record_reader.h"
+#include "index/volume_index.h"
+
+namespace kx {
+
+// Reasons the monitor asks the journal for; the file system filters out every other change.
+constexpr std::uint32_t kJournalReasonMask = USN_REASON_FILE_CREATE | USN_REASON_FILE_DELETE |
+                                             USN_REASON_RENAME_OLD_NAME |
+                                             USN_REASON_RENAME_NEW_NAME;
+
+// Thread body, started by Build. Ends on a fatal read error, when monitorActive is cleared,
+// or when ExitRequested is set.
+void MonitorJournal(VolumeIndex& volume);
+
+// Applies one journal record. `lock` held exclusively.
+void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& record);
+
+// Applies the records of one READ reply (from byte 8 up to size) and takes its next USN.
+// `lock` held exclusively. Returns false when a malformed record cut the reply short.
+bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
+
+}  // namespace kx

@@ -1,0 +1,216 @@
+// VolumeIndex::Build: open the volume, make sure of its journal, read the MFT. The calling
+// thread issues the enumeration requests while a second thread parses the replies, so
+// parsing one reply overlaps the file system's work on the next.
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <thread>
+#include <utility>
+
+#include "common/process_state.h"
+#include "index/journal_monitor.h"
+#include "index/usn_record_reader.h"
+#include "index/volume_index.h"
+#include "platform/usn_layout.h"
+
+namespace kx {
+
+namespace {
+
+constexpr std::uint32_t kEnumBufferBytes = 1048576;
+constexpr std::size_t kRecordsReserved = 1000000;
+// Replies in flight between reader and parser. The reader waits when the parser falls this far
+// behind, so a volume of millions of files never holds more than this many replies at once;
+// the buffers are recycled, which also spares a fresh zeroed megabyte per request.
+constexpr std::size_t kBuffersInFlight = 16;
+
+struct EnumBuffer {
+    // 8-byte elements: records in a reply are 8-byte aligned from its start.
+    std::unique_ptr<std::uint64_t[]> storage{new std::uint64_t[kEnumBufferBytes / 8]()};
+    std::uint32_t bytesReturned = 0;
+    std::uint8_t* data() { return reinterpret_cast<std::uint8_t*>(storage.get()); }
+};
+
+// What a build fills before it is swapped into the volume.
+struct FreshTable {
+    std::vector<FileRecord> records;
+    NamePool names;
+    FrnMap frnToIndex;
+    std::uint64_t deadCount = 0;
+};
+
+struct EnumHandOff {
+    std::mutex mutex;
+    std::condition_variable wake;        // parser: a buffer was queued, or the end
+    std::condition_variable bufferFree;  // reader: a buffer came back
+    std::deque<std::unique_ptr<EnumBuffer>> queue;
+    std::vector<std::unique_ptr<EnumBuffer>> spare;
+    std::size_t created = 0;
+    std::atomic<bool> done{false};
+};
+
+void ParseOneReply(EnumBuffer& buffer, FreshTable& table) {
+    const std::size_t size = std::min<std::size_t>(buffer.bytesReturned, kEnumBufferBytes);
+    UsnRecordReader reader(buffer.data(), size, kUsnReplyHeaderSize);
+    UsnRecordView record;
+    // A malformed record ends this reply only: nothing after it can be located, but the
+    // next reply starts afresh.
+    while (!ExitRequested.load(std::memory_order_relaxed) &&
+           reader.Next(&record) == UsnReadStatus::kRecord) {
+        AppendRecord(table.records, table.names, record.frn, record.parentFrn, record.name,
+                     record.nameLength, record.fileAttributes);
+    }
+}
+
+void ParseEnumBuffers(EnumHandOff& handOff, FreshTable& table) {
+    for (;;) {
+        std::unique_ptr<EnumBuffer> buffer;
+        {
+            std::unique_lock<std::mutex> guard(handOff.mutex);
+            handOff.wake.wait(guard, [&] {
+                return !handOff.queue.empty() || handOff.done.load() || ExitRequested.load();
+            });
+            if (ExitRequested.load() || (handOff.queue.empty() && handOff.done.load()))
+                return;
+            buffer = std::move(handOff.queue.front());
+            handOff.queue.pop_front();
+        }
+        ParseOneReply(*buffer, table);
+        {
+            std::lock_guard<std::mutex> guard(handOff.mutex);
+            handOff.spare.push_back(std::move(buffer));
+        }
+        handOff.bufferFree.notify_one();
+    }
+}
+
+std::unique_ptr<EnumBuffer> TakeBuffer(EnumHandOff& handOff) {
+    std::unique_lock<std::mutex> guard(handOff.mutex);
+    if (handOff.spare.empty() && handOff.created < kBuffersInFlight) {
+        ++handOff.created;
+        return std::make_unique<EnumBuffer>();
+    }
+    handOff.bufferFree.wait(guard, [&] { return !handOff.spare.empty() || ExitRequested.load(); });
+    if (handOff.spare.empty())
+        return nullptr;
+    std::unique_ptr<EnumBuffer> buffer = std::move(handOff.spare.back());
+    handOff.spare.pop_back();
+    return buffer;
+}
+
+void EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) {
+    EnumHandOff handOff;
+    std::thread parser(ParseEnumBuffers, std::ref(handOff), std::ref(table));
+
+    MftEnumDataV0 request{0, 0, highUsn};
+    while (!ExitRequested.load()) {
+        std::unique_ptr<EnumBuffer> buffer = TakeBuffer(handOff);
+        if (!buffer)
+            break;
+        std::uint32_t got = 0;
+        const std::uint32_t error =
+            SendVolumeControl(volume, FSCTL_ENUM_USN_DATA, &request, sizeof(request),
+                              buffer->data(), kEnumBufferBytes, &got);
+        // The end of the table is ERROR_HANDLE_EOF; any other failure ends it the same way.
+        // A reply too short to say where to go on ends it too.
+        if (error != 0 || got < kUsnReplyHeaderSize)
+            break;
+        std::uint64_t nextStart = 0;
+        std::memcpy(&nextStart, buffer->data(), sizeof(nextStart));
+        buffer->bytesReturned = got;
+        {
+            std::lock_guard<std::mutex> guard(handOff.mutex);
+            handOff.queue.push_back(std::move(buffer));
+        }
+        handOff.wake.notify_one();
+        // A reply that does not move the start on would be asked for again forever.
+        if (nextStart == request.StartFileReferenceNumber)
+            break;
+        request.StartFileReferenceNumber = nextStart;
+    }
+    handOff.done.store(true);
+    {
+        std::lock_guard<std::mutex> guard(handOff.mutex);  // no lost wake-up
+    }
+    handOff.wake.notify_one();
+    parser.join();
+}
+
+// Maps every frn to its last record. Should an frn appear twice (a damaged reply), the earlier
+// records are marked dead so that exactly one live record carries it.
+void BuildFrnMap(FreshTable& table) {
+    table.frnToIndex.Reserve(table.records.size());
+    for (std::uint64_t i = 0; i < table.records.size(); ++i) {
+        const std::uint64_t previous = table.frnToIndex.InsertOrAssign(table.records[i].frn, i);
+        if (previous != FrnMap::kAbsent && table.records[previous].isDead == 0) {
+            table.records[previous].isDead = 1;
+            ++table.deadCount;
+        }
+    }
+}
+
+}  // namespace
+
+bool VolumeIndex::Build(const std::u16string& drive) {
+    return BuildTable(drive, true);
+}
+
+bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
+    if (&drive != &rootPath)
+        rootPath = drive;
+    if (volumeHandle != kInvalidVolumeHandle) {
+        CloseVolume(volumeHandle);
+        volumeHandle = kInvalidVolumeHandle;
+    }
+    volumeHandle = OpenVolume(u"\\\\.\\" + rootPath);
+    if (volumeHandle == kInvalidVolumeHandle)
+        return false;
+
+    // Gives a volume without a journal one; the query below decides whether it is usable.
+    const CreateUsnJournalData create{0x10000000, 0x01000000};
+    std::uint32_t got = 0;
+    SendVolumeControl(volumeHandle, FSCTL_CREATE_USN_JOURNAL, &create, sizeof(create), nullptr, 0,
+                      &got);
+    UsnJournalDataV0 journal{};
+    got = 0;
+    if (SendVolumeControl(volumeHandle, FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &journal,
+                          sizeof(journal), &got) != 0 ||
+        got < sizeof(journal)) {
+        return false;
+    }
+    journalId = journal.UsnJournalID;
+    nextUsn = journal.NextUsn;
+
+    // Built aside and swapped in, so that readers of a published volume see either the old
+    // table or the new one, never one half emptied or half refilled.
+    FreshTable table;
+    table.records.reserve(kRecordsReserved);
+    EnumerateMft(volumeHandle, journal.NextUsn, table);
+    const bool exiting = ExitRequested.load();
+    if (!exiting)
+        BuildFrnMap(table);
+    if (table.records.capacity() > table.records.size() + table.records.size() / 8 &&
+        table.records.size() > kRecordsReserved) {
+        table.records.shrink_to_fit();
+    }
+    {
+        std::unique_lock<SrwLock> guard(lock);
+        std::swap(records, table.records);
+        std::swap(names, table.names);
+        std::swap(frnToIndex, table.frnToIndex);
+        deadCount = table.deadCount;
+        ++renumberGeneration;
+        std::unique_lock<SrwLock> cacheGuard(attributeCacheLock);
+        attributeCache.clear();
+    }
+    // The old table is freed here, outside the lock.
+    if (!exiting && startMonitor && !monitorActive.exchange(true)) {
+        monitorThread = std::thread(MonitorJournal, std::ref(*this));
+    }
+    return true;
+}
+
+}  // namespace kx

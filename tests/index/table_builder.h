@@ -1,0 +1,51 @@
+// Fills a VolumeIndex directly, for tests of the table that need no volume behind it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "index/journal_monitor.h"
+#include "index/volume_index.h"
+#include "platform/usn_layout.h"
+
+namespace kx {
+
+// Appends a live record and maps it, as the journal monitor does.
+inline std::uint64_t AddRecord(VolumeIndex& volume, std::uint64_t frn, std::uint64_t parentFrn,
+                               const std::u16string& name, bool isDirectory = false) {
+    const std::uint64_t index = volume.records.size();
+    AppendRecord(volume.records, volume.names, frn, parentFrn, name.data(),
+                 static_cast<std::uint16_t>(name.size()), isDirectory ? 0x10u : 0x20u);
+    volume.frnToIndex.InsertOrAssign(frn, index);
+    return index;
+}
+
+inline void AddRoot(VolumeIndex& volume) {
+    AddRecord(volume, kRootDirectoryFrn, kRootDirectoryFrn, u".", true);
+}
+
+// One journal record as the monitor sees it.
+inline void Journal(VolumeIndex& volume, std::uint32_t reason, std::uint64_t frn,
+                    std::uint64_t parentFrn, const std::u16string& name, bool isDirectory = false) {
+    UsnRecordView change;
+    change.frn = frn;
+    change.parentFrn = parentFrn;
+    change.reason = reason;
+    change.fileAttributes = isDirectory ? 0x10u : 0x20u;
+    change.name = name.data();
+    change.nameLength = static_cast<std::uint16_t>(name.size());
+    ApplyJournalRecord(volume, change);
+}
+
+inline std::size_t LiveCount(const VolumeIndex& volume) {
+    std::size_t live = 0;
+    for (const FileRecord& record : volume.records)
+        live += record.isDead == 0 ? 1 : 0;
+    return live;
+}
+
+inline std::u16string NameOf(const FileRecord& record) {
+    return std::u16string(record.name, record.nameLength);
+}
+
+}  // namespace kx
