@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Runs every test: the unit tests natively, with AddressSanitizer + UndefinedBehaviorSanitizer,
+# with ThreadSanitizer, as a 32-bit build under qemu, and as x86-64 Windows programs under
+# Wine; builds the 32-bit Windows program; checks what the .exe files import; runs the real
+# program under Wine; and gives every fuzz target a short run. Installs what it needs first.
+#
+# KX_FUZZ_SECONDS (default 20) sets the length of each fuzz run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh || { echo "tests: 0 passed, 1 failed"; exit 1; }
+
+results="$root/build/test-results"
+rm -rf "$results"
+mkdir -p "$results"
+passed_steps=0
+failed_steps=0
+failed_names=()
+
+step() {
+  local name=$1
+  shift
+  echo "==== $name"
+  local started=$SECONDS
+  if "$@"; then
+    echo "==== $name: ok ($((SECONDS - started)) s)"
+    passed_steps=$((passed_steps + 1))
+  else
+    echo "==== $name: FAILED ($((SECONDS - started)) s)"
+    failed_steps=$((failed_steps + 1))
+    failed_names+=("$name")
+  fi
+}
+
+configure_and_build() {
+  local preset=$1
+  shift
+  cmake --preset "$preset" >"$results/$preset-configure.log" 2>&1 ||
+    { cat "$results/$preset-configure.log"; return 1; }
+  cmake --build --preset "$preset" -j2 "$@"
+}
+
+run_ctest() {
+  local preset=$1
+  shift
+  GTEST_OUTPUT="xml:$results/$preset/" ctest --test-dir "build/$preset" --output-on-failure "$@"
+}
+
+step "linux build" configure_and_build linux
+step "linux tests" run_ctest linux
+step "asan+ubsan build" configure_and_build linux-asan
+step "asan+ubsan tests" run_ctest linux-asan
+step "tsan build" configure_and_build linux-tsan
+step "tsan tests" run_ctest linux-tsan
+step "32-bit linux build" configure_and_build linux-m32
+step "32-bit linux tests (qemu-i386)" run_ctest linux-m32
+step "windows x86-64 build" configure_and_build windows-x64
+step "windows x86-64 tests (wine)" run_ctest windows-x64
+step "windows x86 build" configure_and_build windows-x86
+if [ -x scripts/check-imports.sh ]; then
+  step "system DLL imports only" scripts/check-imports.sh build/windows-x64/bin/kxsearch.exe \
+    build/windows-x86/bin/kxsearch.exe
+fi
+if [ -x scripts/wine-tests.sh ]; then
+  step "real program under wine" scripts/wine-tests.sh build/windows-x64
+fi
+step "fuzz build" configure_and_build fuzz
+for fuzzer in build/fuzz/fuzz/*_fuzzer; do
+  [ -x "$fuzzer" ] || continue
+  name=$(basename "$fuzzer")
+  corpus="build/fuzz/corpus/$name"
+  mkdir -p "$corpus"
+  seeds="fuzz/seeds/${name%_fuzzer}"
+  step "fuzz $name" "$fuzzer" -max_total_time="${KX_FUZZ_SECONDS:-20}" -print_final_stats=1 \
+    "$corpus" $([ -d "$seeds" ] && echo "$seeds")
+done
+
+# Test cases of every GoogleTest run, plus the steps that are not GoogleTest runs.
+read -r cases case_failures < <(python3 - "$results" <<'PY'
+import glob, sys, xml.etree.ElementTree as ET
+tests = failures = 0
+for path in glob.glob(sys.argv[1] + "/**/*.xml", recursive=True):
+    try:
+        root = ET.parse(path).getroot()
+    except ET.ParseError:
+        continue
+    tests += int(root.get("tests", 0)) - int(root.get("disabled", 0))
+    failures += int(root.get("failures", 0)) + int(root.get("errors", 0))
+print(tests - failures, failures)
+PY
+)
+echo
+echo "GoogleTest cases: $cases passed, $case_failures failed"
+echo "Steps: $passed_steps passed, $failed_steps failed ${failed_names[*]:+(${failed_names[*]})}"
+total_failed=$((failed_steps + case_failures))
+echo "tests: $((cases + passed_steps)) passed, $total_failed failed"
+[ "$total_failed" -eq 0 ]
