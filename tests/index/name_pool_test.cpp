@@ -25,7 +25,7 @@ TEST(NamePool, FoldsOnlyAsciiCapitals) {
     NamePool pool;
     const std::u16string name = u"\u00C4BC_Z[@";
     const char16_t* stored = pool.Append(name.data(), static_cast<std::uint16_t>(name.size()));
-    EXPECT_EQ(Folded(stored, 6), u"\u00C4bc_z[@");
+    EXPECT_EQ(Folded(stored, static_cast<std::uint16_t>(name.size())), u"\u00C4bc_z[@");
 }
 
 TEST(NamePool, EmptyNameTakesTwoZeroUnits) {

@@ -35,7 +35,7 @@ class Startup : public SimulatedMachine {
         engine.volumes.clear();
         SimulatedMachine::TearDown();
     }
-    MessageRecorder recorder;
+    test::MessageRecorder recorder;
     SearchEngine engine;
 };
 

@@ -1,0 +1,71 @@
+// The MFT of a simulated volume as a file: USN_RECORD_V2 records back to back, as they follow
+// the 8-byte header of an ENUM reply. Loading walks them with the program's own record reader,
+// so a file is judged damaged exactly where the program would judge a reply damaged.
+#include <algorithm>
+#include <cstring>
+
+#include "index/usn_record_reader.h"
+#include "platform/sim/sim_volume_state.h"
+#include "platform/sim/simulated_volume.h"
+#include "platform/usn_layout.h"
+
+namespace kx::sim {
+
+std::size_t SimVolume::LoadMftRecords(const std::string& bytes,
+                                      std::optional<std::size_t>* damageOffset) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (damageOffset != nullptr)
+        damageOffset->reset();
+    // A record number far beyond what the file could describe would make the slot vector
+    // enormous; a real MFT has few more record numbers than records in use.
+    const std::uint64_t recordLimit = kFirstUserRecord + 4 * (bytes.size() / 64) + 1024;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    UsnRecordReader reader(data, bytes.size(), 0);
+    UsnRecordView record;
+    std::size_t loaded = 0;
+    std::int64_t highestUsn = 0;
+    std::u16string name;
+    for (;;) {
+        const UsnReadStatus status = reader.Next(&record);
+        if (status == UsnReadStatus::kEnd)
+            break;
+        if (status == UsnReadStatus::kMalformed) {
+            if (damageOffset != nullptr)
+                *damageOffset = reader.Offset();
+            break;
+        }
+        const std::uint64_t number = RecordNumberOf(record.frn);
+        if (number < kFirstUserRecord || number >= recordLimit)
+            continue;
+        name.resize(record.nameLength);
+        std::memcpy(name.data(), record.name, record.nameLength * 2u);
+        PlaceEntryAt(*state_, record.frn, record.parentFrn, name, record.fileAttributes,
+                     record.usn);
+        highestUsn = std::max(highestUsn, record.usn);
+        ++loaded;
+    }
+    KeepNextUsnPast(*state_, highestUsn);
+    return loaded;
+}
+
+std::string SimVolume::SaveMftRecords() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    std::size_t total = 0;
+    for (std::uint64_t record = kFirstUserRecord; record < state_->entries.size(); ++record) {
+        const EntrySlot& slot = state_->entries[record];
+        if (slot.inUse)
+            total += UsnRecordLengthFor(slot.nameLength * 2u);
+    }
+    std::string bytes(total, '\0');
+    std::size_t at = 0;
+    for (std::uint64_t record = kFirstUserRecord; record < state_->entries.size(); ++record) {
+        const EntrySlot& slot = state_->entries[record];
+        if (!slot.inUse)
+            continue;
+        WriteEnumRecord(*state_, record, reinterpret_cast<std::uint8_t*>(&bytes[at]));
+        at += UsnRecordLengthFor(slot.nameLength * 2u);
+    }
+    return bytes;
+}
+
+}  // namespace kx::sim

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs one x86-64 Windows program under Wine and returns its exit code: the emulator through
+# which ctest starts the tests of the windows-x64 build.
+#
+#   scripts/wine-run.sh PROGRAM.exe [ARGS...]
+#
+# The Wine prefix is created once (about 15 s) and reused: $KX_WINEPREFIX if set, else
+# wine-prefix/ in the build directory of PROGRAM (the nearest parent holding CMakeCache.txt).
+# Console programs need no X display: DISPLAY is dropped unless KX_WINE_KEEP_DISPLAY=1, and
+# message-only windows work with Wine's null display driver.
+set -euo pipefail
+
+if [ $# -lt 1 ]; then
+  echo "usage: $0 PROGRAM.exe [ARGS...]" >&2
+  exit 2
+fi
+
+wine64=/usr/lib/wine/wine64
+if [ ! -x "$wine64" ]; then
+  echo "wine-run: $wine64 not found (Debian package wine64)" >&2
+  exit 127
+fi
+
+find_build_dir() {
+  local dir
+  dir=$(cd "$(dirname "$1")" && pwd)
+  while [ "$dir" != / ]; do
+    if [ -f "$dir/CMakeCache.txt" ]; then
+      echo "$dir"
+      return
+    fi
+    dir=$(dirname "$dir")
+  done
+  echo "$(cd "$(dirname "$1")" && pwd)"
+}
+
+if [ -n "${KX_WINEPREFIX:-}" ]; then
+  prefix=$KX_WINEPREFIX
+else
+  prefix="$(find_build_dir "$1")/wine-prefix"
+fi
+mkdir -p "$(dirname "$prefix")"
+prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=${KX_WINEDEBUG:--all}
+# No Mono or Gecko: their installers would ask questions on a fresh prefix.
+export WINEDLLOVERRIDES="mscoree=;mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+if [ "${KX_WINE_KEEP_DISPLAY:-0}" != 1 ]; then
+  unset DISPLAY WAYLAND_DISPLAY
+fi
+
+# ctest -j starts several tests at once: one of them creates the prefix, the others wait.
+# The stamp is written only after wineboot finished, so a half-made prefix is made again.
+stamp="$prefix.ready"
+if [ ! -f "$stamp" ]; then
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -f "$stamp" ]; then
+    rm -rf "$prefix"
+    "$wine64" wineboot -i </dev/null >/dev/null 2>&1 || {
+      echo "wine-run: wineboot -i failed for $prefix" >&2
+      exit 125
+    }
+    # wineboot returns before the prefix's registry is written to disk.
+    /usr/lib/wine/wineserver -w
+    touch "$stamp"
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+# No stdin under CI; a program that reads it gets end of file instead of hanging.
+status=0
+"$wine64" "$@" </dev/null || status=$?
+exit "$status"

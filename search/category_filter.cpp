@@ -1,0 +1,21 @@
+#include "search/category_filter.h"
+
+#include "filters/filter_category.h"
+#include "filters/match_category.h"
+
+namespace kx {
+
+std::int32_t CategoryOrAll(std::int32_t category) { return CategoryIndexOrAll(category); }
+
+std::int32_t SelectedCategoryOrAll() { return SelectedCategoryIndex(); }
+
+bool RecordPassesCategory(const FileRecord& record, std::int32_t category) {
+    if (category == 0) return true;
+    if (record.isDirectory != 0) return false;
+    // The snapshot, not FilterCategories: it stays whole whichever thread asks.
+    const auto categories = FilterCategoriesSnapshot();
+    return MatchCategory(std::u16string_view(record.name, record.nameLength), category,
+                         *categories);
+}
+
+}  // namespace kx

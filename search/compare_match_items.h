@@ -1,0 +1,37 @@
+// The order of hits for a click on a column title.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "search/match_item.h"
+
+namespace kx {
+
+// Columns of the result list; 0 (row number) is never sorted.
+constexpr std::int32_t kColumnRowNumber = 0;
+constexpr std::int32_t kColumnName = 1;
+constexpr std::int32_t kColumnSize = 2;
+constexpr std::int32_t kColumnModified = 3;
+constexpr std::int32_t kColumnCreated = 4;
+constexpr std::int32_t kColumnPath = 5;
+
+// One hit as the comparison sees it. The record's name and kind are copied out of the volume
+// table under its lock before the sort starts, because the journal monitor may append to or
+// compact the table while the sort runs; the details (size, times, path) live in the item.
+struct SortKey {
+    const MatchItem* item = nullptr;
+    std::u16string name;  // filled for the name column only
+    bool isDirectory = false;
+};
+
+// Compares code unit by code unit with only A to Z folded; a string that ends first is the
+// smaller. Negative, zero or positive.
+int CompareFoldedText(const std::u16string& a, const std::u16string& b);
+
+// True when a goes before b for column and direction. Equal keys compare false both ways;
+// an unknown column compares false.
+bool CompareMatchItems(std::int32_t column, bool ascending, const SortKey& a, const SortKey& b);
+
+}  // namespace kx

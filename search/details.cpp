@@ -1,0 +1,81 @@
+#include "search/details.h"
+
+#include <mutex>
+#include <shared_mutex>
+
+#include "platform/file_attributes.h"
+#include "search/format_texts.h"
+#include "search/hit_record.h"
+
+namespace kx {
+
+namespace {
+
+// The newest record of frn, bound-checked; null when the file left the table.
+const FileRecord* NewestRecordOf(const VolumeIndex& volume, std::uint64_t frn) {
+    const std::uint64_t* index = volume.frnToIndex.Find(frn);
+    if (index == nullptr || *index >= volume.records.size())
+        return nullptr;
+    const FileRecord& record = volume.records[static_cast<std::size_t>(*index)];
+    return record.frn == frn ? &record : nullptr;
+}
+
+}  // namespace
+
+void LoadDetails(MatchItem& item) {
+    if (item.detailsLoaded || item.volume == nullptr)
+        return;
+    VolumeIndex& volume = *item.volume;
+    AttributeCacheEntry entry;
+    bool isDirectory = false;
+    {
+        // Held across the attribute query as well, so the journal monitor cannot forget this
+        // file's entry between the query and the store and leave a stale one behind.
+        std::shared_lock<SrwLock> tableGuard(volume.lock);
+        const FileRecord* own = FindHitRecord(volume, item);
+        isDirectory = own != nullptr && own->isDirectory != 0;
+        // Checked before the cache: a compaction may have dropped every record of a file whose
+        // failed query was cached after its deletion, and such a hit must show as gone.
+        const FileRecord* newest = NewestRecordOf(volume, item.frn);
+        if (newest != nullptr) {
+            {
+                std::shared_lock<SrwLock> cacheGuard(volume.attributeCacheLock);
+                const auto cached = volume.attributeCache.find(item.frn);
+                if (cached != volume.attributeCache.end())
+                    entry = cached->second;
+            }
+            if (!entry.loaded) {
+                entry = AttributeCacheEntry{};
+                entry.fullPath = BuildFullPath(volume, *newest);
+                FileAttributeData data;
+                if (GetFileAttributeData(entry.fullPath, &data)) {
+                    entry.size = data.size;
+                    entry.lastWriteTime = data.lastWriteTime;
+                    entry.creationTime = data.creationTime;
+                }
+                entry.loaded = true;
+                // Lock order: the table's lock (held) before attributeCacheLock.
+                std::unique_lock<SrwLock> cacheGuard(volume.attributeCacheLock);
+                volume.attributeCache[item.frn] = entry;
+            }
+        }
+    }
+    if (entry.loaded) {
+        item.fullPath = std::move(entry.fullPath);
+        item.size = entry.size;
+        item.lastWriteTime = entry.lastWriteTime;
+        item.creationTime = entry.creationTime;
+    } else {
+        item.fullPath.clear();
+        item.size = 0;
+        item.lastWriteTime = 0;
+        item.creationTime = 0;
+    }
+    item.sizeText = isDirectory ? std::u16string() : FormatSize(item.size);
+    item.modifiedText = FormatFileTime(item.lastWriteTime);
+    item.createdText = FormatFileTime(item.creationTime);
+    item.filledMask = 0x0F;
+    item.detailsLoaded = true;
+}
+
+}  // namespace kx

@@ -1,0 +1,30 @@
+// Reading a hit's record safely. A hit's position is only trusted while its volume has not
+// been renumbered since the search; after a compaction or rebuild the file is looked up again
+// by frn, and a hit whose file left the table is gone. Nothing here reads past `records`.
+#pragma once
+
+#include <string>
+
+#include "index/file_record.h"
+#include "index/volume_index.h"
+#include "search/match_item.h"
+
+namespace kx {
+
+// The record the hit names: its own record while the volume's positions are unchanged, else
+// the newest record carrying its frn. Null when the hit is gone. The caller holds
+// item.volume->lock (shared is enough) for as long as it uses the record.
+const FileRecord* FindHitRecord(const VolumeIndex& volume, const MatchItem& item);
+
+// What the list view and the sort need of a hit's record, copied under the volume's lock.
+struct HitRecordCopy {
+    bool present = false;  // false when the hit is gone; the other fields are then empty
+    std::u16string name;   // as reported
+    bool isDirectory = false;
+    bool isDead = false;
+};
+
+// Takes the hit's volume lock shared itself. withName false skips copying the name.
+HitRecordCopy CopyHitRecord(const MatchItem& item, bool withName = true);
+
+}  // namespace kx

@@ -1,0 +1,78 @@
+#include "search/search_run.h"
+
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "common/messages.h"
+#include "common/process_state.h"
+#include "search/search_state.h"
+
+namespace kx {
+
+namespace {
+
+// Thread entry: owns the request. An allocation failure ends this search like an overtaken
+// one, publishing nothing, instead of terminating the process from a detached thread.
+void SearchThread(SearchEngine* engine, std::unique_ptr<SearchRequest> request) {
+    try {
+        RunSearch(*engine, *request);
+    } catch (const std::bad_alloc&) {
+    }
+    WorkerThreadsRunning.fetch_sub(1);
+}
+
+}  // namespace
+
+bool StartSearch(const std::u16string& query) {
+    return StartSearch(SearchEngineInUse(), query);
+}
+
+bool StartSearch(SearchEngine& engine, const std::u16string& query) {
+    const std::uint64_t generation = SearchGeneration.fetch_add(1) + 1;
+    if (query.empty()) {
+        SharedResults previous;
+        std::lock_guard<std::mutex> guard(ResultsLock);
+        previous = std::move(CurrentResults);
+        CurrentResults = std::make_shared<ResultList>();
+        SortColumn.store(-1);
+        PostToWindow(MainWindow.load(), WM_SEARCH_DONE, generation, 0);
+        return true;
+    }
+    auto request = std::make_unique<SearchRequest>();
+    request->query = query;
+    request->generation = generation;
+    // Counted before the start, so that a waiter never sees 0 while a thread is starting.
+    WorkerThreadsRunning.fetch_add(1);
+    try {
+        // If the thread cannot start, its copy of the arguments (the request) is freed here.
+        std::thread(SearchThread, &engine, std::move(request)).detach();
+    } catch (const std::system_error&) {
+        WorkerThreadsRunning.fetch_sub(1);
+        return false;
+    }
+    return true;
+}
+
+void RunSearch(SearchEngine& engine, const SearchRequest& request) {
+    ResultList list = MatchVolumes(engine, request.query, request.generation);
+    SharedResults published = std::make_shared<ResultList>(std::move(list));
+    SharedResults previous;
+    {
+        std::lock_guard<std::mutex> guard(ResultsLock);
+        // Checked under the lock, so no list is published after a newer search or sort
+        // published its own.
+        if (SearchGeneration.load() != request.generation || ExitRequested.load())
+            return;
+        previous = std::move(CurrentResults);
+        CurrentResults = std::move(published);
+        SortColumn.store(-1);
+    }
+    PostToWindow(MainWindow.load(), WM_SEARCH_DONE, request.generation, 0);
+    // The old list, possibly millions of hits, is freed here outside ResultsLock (unless
+    // someone else still holds it).
+}
+
+}  // namespace kx

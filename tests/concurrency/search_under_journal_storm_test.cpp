@@ -1,0 +1,214 @@
+// Searches, sorts, visible-list builds and detail loads while a volume's table is changed as
+// the journal monitor changes it: batches of creations, renames and deletions under the
+// exclusive lock, compactions once the dead records pass 10,000, and rebuilds that refill the
+// table in another order. No hit may ever name another file: every file whose name contains
+// "match" keeps it through its renames, every other file never gets it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "common/ascii_fold.h"
+#include "common/utf.h"
+#include "search/details.h"
+#include "search/search_run.h"
+#include "search/sort_worker.h"
+#include "tests/search/search_test_support.h"
+
+namespace kx::testing {
+namespace {
+
+struct LiveFile {
+    std::uint64_t frn;
+    std::u16string name;
+};
+
+class JournalStorm {
+  public:
+    explicit JournalStorm(VolumeIndex& volume) : volume_(volume) {}
+
+    void AddInitialFiles(int count) {
+        for (int i = 0; i < count; ++i) {
+            const std::uint64_t frn = NextFrn();
+            const std::u16string name = NameFor(i % 2 == 0, i);
+            AddRecord(volume_, frn, kRootDirectoryFrn, name);
+            live_.push_back({frn, name});
+        }
+    }
+
+    // One batch as the monitor applies it, then the monitor's compaction check.
+    void Batch() {
+        {
+            std::unique_lock<SrwLock> guard(volume_.lock);
+            for (int k = 0; k < 150; ++k) {
+                const int action = static_cast<int>(random_() % 3);
+                if (action == 0 || live_.size() < 100) {
+                    const bool matching = random_() % 2 == 0;
+                    const LiveFile file{NextFrn(), NameFor(matching, counter_++)};
+                    Journal(volume_, USN_REASON_FILE_CREATE, file.frn, kRootDirectoryFrn,
+                            file.name);
+                    live_.push_back(file);
+                } else {
+                    const std::size_t pick = random_() % live_.size();
+                    LiveFile& file = live_[pick];
+                    if (action == 1) {
+                        const bool matching =
+                            FoldAscii(file.name).find(u"match") != std::u16string::npos;
+                        const std::u16string renamed = NameFor(matching, counter_++);
+                        Journal(volume_, USN_REASON_RENAME_OLD_NAME, file.frn, kRootDirectoryFrn,
+                                file.name);
+                        Journal(volume_, USN_REASON_RENAME_NEW_NAME, file.frn, kRootDirectoryFrn,
+                                renamed);
+                        file.name = renamed;
+                    } else {
+                        Journal(volume_, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, file.frn,
+                                kRootDirectoryFrn, file.name);
+                        live_[pick] = live_.back();
+                        live_.pop_back();
+                    }
+                }
+            }
+        }
+        if (volume_.deadCount > 10000) {
+            volume_.Compact();
+            ++compactions;
+        }
+    }
+
+    // A rebuild after a lost journal: the live files read afresh, in another order, swapped in
+    // under the lock like the real one.
+    void Rebuild() {
+        std::vector<FileRecord> records;
+        NamePool names;
+        FrnMap map;
+        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1, 0x10);
+        for (auto file = live_.rbegin(); file != live_.rend(); ++file) {
+            AppendRecord(records, names, file->frn, kRootDirectoryFrn, file->name.data(),
+                         static_cast<std::uint16_t>(file->name.size()), 0x20);
+        }
+        for (std::size_t i = 0; i < records.size(); ++i)
+            map.InsertOrAssign(records[i].frn, i);
+        {
+            std::unique_lock<SrwLock> guard(volume_.lock);
+            std::swap(volume_.records, records);
+            std::swap(volume_.names, names);
+            std::swap(volume_.frnToIndex, map);
+            volume_.deadCount = 0;
+            ++volume_.renumberGeneration;
+            std::unique_lock<SrwLock> cacheGuard(volume_.attributeCacheLock);
+            volume_.attributeCache.clear();
+        }
+        ++rebuilds;
+    }
+
+    int compactions = 0;
+    int rebuilds = 0;
+
+  private:
+    std::uint64_t NextFrn() { return MakeFileReference(nextRecord_++, 1); }
+    static std::u16string NameFor(bool matching, int n) {
+        const std::u16string number =
+            std::u16string(1, u'a' + n % 26) + std::u16string(1, u'a' + (n / 26) % 26);
+        return matching ? u"Match_" + number + u".txt" : u"other_" + number + u".dat";
+    }
+
+    VolumeIndex& volume_;
+    std::vector<LiveFile> live_;
+    std::mt19937 random_{7};
+    std::uint64_t nextRecord_ = 100;
+    int counter_ = 0;
+};
+
+constexpr std::int32_t kColumnPathForCheck = 5;
+
+bool NamesTheQuery(const std::u16string& path) {
+    const std::size_t slash = path.rfind(u'\\');
+    const std::u16string last = path.substr(slash == std::u16string::npos ? 0 : slash + 1);
+    return FoldAscii(last).find(u"match") != std::u16string::npos;
+}
+
+class SearchUnderJournalStorm : public SearchStateTest {};
+
+TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
+    TestEngine test;
+    VolumeIndex& volume = test.AddVolume(u"C:");
+    JournalStorm storm(volume);
+    storm.AddInitialFiles(4000);
+    UseSearchEngineForTesting(&test.engine);
+    MessageLog log;
+
+    std::atomic<bool> stormDone{false};
+    std::thread monitor([&] {
+        for (int batch = 1; batch <= 1000; ++batch) {
+            storm.Batch();
+            if (batch % 300 == 0)
+                storm.Rebuild();
+            std::this_thread::yield();
+        }
+        stormDone.store(true);
+    });
+
+    std::size_t checked = 0;
+    std::size_t wrong = 0;
+    auto check = [&](MatchItem& item) {
+        LoadDetails(item);
+        if (item.fullPath.empty())
+            return;  // its file left the table: shown as gone, never as another file
+        ++checked;
+        if (!NamesTheQuery(item.fullPath)) {
+            ++wrong;
+            ADD_FAILURE() << "a hit names " << Utf16ToUtf8(item.fullPath) << " frn " << item.frn
+                          << " index " << item.recordIndex << " gen " << item.renumberGeneration;
+        }
+    };
+
+    std::mt19937 random(11);
+    int rounds = 0;
+    while (!stormDone.load() || rounds < 20) {
+        ++rounds;
+        StartSearch(random() % 2 == 0 ? u"MATCH" : u"match_");
+        // Every other search is let finish, so that hits of every age are painted and sorted;
+        // the others are overtaken at once.
+        if (rounds % 2 == 0)
+            log.WaitFor(WM_SEARCH_DONE, CurrentGeneration(), std::chrono::seconds(10));
+        if (rounds % 3 == 0) {
+            StartSort(1 + static_cast<std::int32_t>(random() % 5));
+            if (rounds % 6 == 0)
+                log.WaitFor(WM_SEARCH_DONE, CurrentGeneration(), std::chrono::seconds(10));
+        }
+        DropVisibleResults();
+        SharedResults visible = GetVisibleResults();
+        std::vector<MatchItem> rows(
+            visible->items.begin(),
+            visible->items.begin() + std::min<std::size_t>(40, visible->items.size()));
+        for (MatchItem& row : rows) {
+            check(row);
+            const HitRecordCopy record = CopyHitRecord(row);
+            if (record.present && !NamesTheQuery(record.name))
+                ADD_FAILURE() << "a hit's record is " << Utf16ToUtf8(record.name);
+        }
+        StoreLoadedDetails(visible, 0, rows);
+        CountHitsInCategory(*visible, 1, true);
+    }
+    monitor.join();
+    StartSearch(u"match");
+    ASSERT_TRUE(log.WaitFor(WM_SEARCH_DONE, CurrentGeneration()));
+    StartSort(kColumnPathForCheck);
+    ASSERT_TRUE(log.WaitFor(WM_SEARCH_DONE, CurrentGeneration()));
+    WaitForWorkers();
+
+    // Whatever list ended current (searched or sorted meanwhile) holds only matching files.
+    const SharedResults current = TakeCurrentResults();
+    ASSERT_NE(current, nullptr);
+    std::vector<MatchItem> all = current->items;
+    for (MatchItem& item : all)
+        check(item);
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(checked, 1000u);
+    EXPECT_GE(storm.compactions, 2);
+    EXPECT_GE(storm.rebuilds, 2);
+}
+
+}  // namespace
+}  // namespace kx::testing

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "search/format_texts.h"
+
+namespace kx {
+namespace {
+
+TEST(SizeText, SwitchesUnitAtEachPowerOf1024) {
+    EXPECT_EQ(FormatSize(0), u"0 B");
+    EXPECT_EQ(FormatSize(1023), u"1023 B");
+    EXPECT_EQ(FormatSize(1024), u"1 KB");
+    EXPECT_EQ(FormatSize(1048575), u"1023 KB");
+    EXPECT_EQ(FormatSize(1048576), u"1.00 MB");
+    EXPECT_EQ(FormatSize(1073741823), u"1024.00 MB");
+    EXPECT_EQ(FormatSize(1073741824), u"1.00 GB");
+    EXPECT_EQ(FormatSize(5905580032), u"5.50 GB");
+    EXPECT_EQ(FormatSize(INT64_MAX), u"8589934592.00 GB");
+}
+
+class TimeText : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* zone = std::getenv("TZ");
+        hadZone_ = zone != nullptr;
+        if (hadZone_)
+            savedZone_ = zone;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (hadZone_)
+            setenv("TZ", savedZone_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+  private:
+    bool hadZone_ = false;
+    std::string savedZone_;
+};
+
+// FILETIME of a UTC moment: 100 ns ticks since 1601-01-01.
+std::uint64_t FileTimeOf(std::int64_t unixSeconds, std::int64_t extraTicks = 0) {
+    return static_cast<std::uint64_t>((unixSeconds + 11644473600LL) * 10000000LL + extraTicks);
+}
+
+TEST_F(TimeText, ZeroIsADash) {
+    EXPECT_EQ(FormatFileTime(0), u"-");
+}
+
+TEST_F(TimeText, YearFirstWithoutSecondsPaddedToTwoDigits) {
+    // 2024-03-05 07:08:59.9999999 UTC: seconds and below are dropped, not rounded.
+    EXPECT_EQ(FormatFileTime(FileTimeOf(1709622539, 9999999)), u"2024-03-05 07:08");
+    EXPECT_EQ(FormatFileTime(FileTimeOf(1735689599)), u"2024-12-31 23:59");
+    EXPECT_EQ(FormatFileTime(1), u"1601-01-01 00:00");
+}
+
+TEST_F(TimeText, ShownInTheLocalZone) {
+    setenv("TZ", "JST-9", 1);
+    tzset();
+    EXPECT_EQ(FormatFileTime(FileTimeOf(1735689599)), u"2025-01-01 08:59");
+}
+
+TEST_F(TimeText, TimeTheSystemCannotConvertIsADash) {
+    EXPECT_EQ(FormatFileTime(0x8000000000000000ull), u"-");
+    EXPECT_EQ(FormatFileTime(~0ull), u"-");
+}
+
+TEST(ProgressText, NamesHandledAndTotal) {
+    char16_t text[kProgressTextCapacity];
+    FormatSortProgress(5001, 12000, text, kProgressTextCapacity);
+    EXPECT_EQ(std::u16string(text), u"正在提取硬盘属性并排序中... (已处理 5001 / 12000)");
+}
+
+TEST(ProgressText, CutToItsBuffer) {
+    char16_t text[24];
+    FormatSortProgress(1, 1, text, sizeof(text) / sizeof(text[0]));
+    EXPECT_EQ(std::u16string(text).size(), 23u);
+    EXPECT_EQ(std::u16string(text),
+              std::u16string(u"正在提取硬盘属性并排序中... (已处理 1 / 1)").substr(0, 23));
+}
+
+}  // namespace
+}  // namespace kx

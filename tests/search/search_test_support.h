@@ -1,0 +1,173 @@
+// Fixtures shared by the search tests: an engine over hand-filled tables, a recorder of the
+// messages workers post, and a reset of the process-wide search state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/messages.h"
+#include "common/process_state.h"
+#include "index/search_engine.h"
+#include "platform/posix/posted_message_sink.h"
+#include "search/hit_record.h"
+#include "search/search_state.h"
+#include "search/visible_results.h"
+#include "tests/index/table_builder.h"
+
+namespace kx::testing {
+
+struct PostedMessage {
+    unsigned message = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    std::u16string text;  // the progress text of WM_SORT_PROGRESS
+};
+
+// Installs itself as the message sink and plays the window: it takes ownership of progress
+// texts (copying and freeing them) and lets a test wait for a message.
+class MessageLog {
+  public:
+    MessageLog() {
+        SetPostedMessageSink(
+            [this](WindowHandle window, unsigned message, std::uintptr_t wParam,
+                   std::intptr_t lParam) { return Receive(window, message, wParam, lParam); });
+        MainWindow.store(Handle());
+    }
+    ~MessageLog() { SetPostedMessageSink(nullptr); }
+
+    static WindowHandle Handle() { return reinterpret_cast<WindowHandle>(0x4B58); }
+
+    // Waits for a message that matches; false after the timeout.
+    bool WaitFor(unsigned message, std::uintptr_t wParam,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+        std::unique_lock<std::mutex> guard(mutex_);
+        return arrived_.wait_for(guard, timeout, [&] {
+            for (const PostedMessage& m : messages_) {
+                if (m.message == message && m.wParam == wParam)
+                    return true;
+            }
+            return false;
+        });
+    }
+
+    std::vector<PostedMessage> Messages() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return messages_;
+    }
+
+    std::vector<PostedMessage> MessagesOf(unsigned message) {
+        std::vector<PostedMessage> found;
+        for (const PostedMessage& m : Messages()) {
+            if (m.message == message)
+                found.push_back(m);
+        }
+        return found;
+    }
+
+    void Clear() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        messages_.clear();
+    }
+
+  private:
+    bool Receive(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                 std::intptr_t lParam) {
+        PostedMessage posted{message, wParam, lParam, {}};
+        if (message == WM_SORT_PROGRESS) {
+            auto* text = reinterpret_cast<char16_t*>(lParam);
+            posted.text = text;
+            delete[] text;
+        }
+        EXPECT_EQ(window, Handle());
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            messages_.push_back(std::move(posted));
+        }
+        arrived_.notify_all();
+        return true;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<PostedMessage> messages_;
+};
+
+// Waits until every detached search and sort worker has ended.
+inline void WaitForWorkers() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (WorkerThreadsRunning.load() != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(WorkerThreadsRunning.load(), 0) << "a worker did not end";
+}
+
+// Every test starts from the state of a fresh process and leaves no worker behind.
+class SearchStateTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetSearchState(); }
+    void TearDown() override {
+        WaitForWorkers();
+        UseSearchEngineForTesting(nullptr);
+        ResetSearchState();
+    }
+
+    static void ResetSearchState() {
+        ExitRequested.store(false);
+        {
+            std::lock_guard<std::mutex> guard(ResultsLock);
+            CurrentResults.reset();
+        }
+        DropVisibleResults();
+        VisibleCategory = 0;
+        DisplayedCount.store(0);
+        SortColumn.store(-1);
+        SortAscending.store(true);
+    }
+};
+
+// An engine over tables filled by hand; volumes get a root directory.
+struct TestEngine {
+    SearchEngine engine;
+
+    VolumeIndex& AddVolume(const std::u16string& drive) {
+        engine.volumes.push_back(std::make_unique<VolumeIndex>());
+        VolumeIndex& volume = *engine.volumes.back();
+        volume.rootPath = drive;
+        AddRoot(volume);
+        engine.ready.store(true);
+        return volume;
+    }
+};
+
+// A file (or directory) directly below the root; returns its frn.
+inline std::uint64_t AddFile(VolumeIndex& volume, const std::u16string& name,
+                             bool isDirectory = false) {
+    const std::uint64_t frn = MakeFileReference(1000 + volume.records.size(), 1);
+    AddRecord(volume, frn, kRootDirectoryFrn, name, isDirectory);
+    return frn;
+}
+
+inline std::vector<std::u16string> NamesOf(const std::vector<MatchItem>& items) {
+    std::vector<std::u16string> names;
+    for (const MatchItem& item : items)
+        names.push_back(CopyHitRecord(item).name);
+    return names;
+}
+
+inline std::vector<std::u16string> NamesOf(const ResultList& list) {
+    return NamesOf(list.items);
+}
+
+inline std::uint64_t CurrentGeneration() {
+    return SearchGeneration.load();
+}
+
+}  // namespace kx::testing

@@ -1,0 +1,79 @@
+// Temporary stand-ins for the category rule and the attribute query until filters/ and the
+// simulator's attribute data land; removed then.
+#include <atomic>
+#include <functional>
+#include <map>
+#include <mutex>
+
+#include "platform/file_attributes.h"
+#include "search/category_filter.h"
+#include "tests/search/stand_ins.h"
+
+namespace kx {
+
+std::int32_t StandInSelectedCategory = 0;
+std::int32_t StandInCategoryCount = 7;
+
+std::int32_t CategoryOrAll(std::int32_t category) {
+    return category < StandInCategoryCount && category > 0 ? category : 0;
+}
+
+std::int32_t SelectedCategoryOrAll() {
+    return CategoryOrAll(StandInSelectedCategory);
+}
+
+bool RecordPassesCategory(const FileRecord& record, std::int32_t category) {
+    if (category == 0)
+        return true;
+    if (record.isDirectory != 0)
+        return false;
+    const std::u16string name(record.name, record.nameLength);
+    const std::size_t dot = name.rfind(u'.');
+    if (dot == std::u16string::npos)
+        return false;
+    std::u16string extension = name.substr(dot);
+    for (char16_t& c : extension)
+        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    if (category == 1)
+        return extension == u".txt" || extension == u".doc";
+    if (category == 2)
+        return extension == u".jpg" || extension == u".png";
+    return false;
+}
+
+namespace {
+std::mutex& FilesMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::map<std::u16string, FileAttributeData>& Files() {
+    static std::map<std::u16string, FileAttributeData> files;
+    return files;
+}
+}  // namespace
+
+void StandInSetFile(const std::u16string& path, const FileAttributeData& data) {
+    std::lock_guard<std::mutex> guard(FilesMutex());
+    Files()[path] = data;
+}
+void StandInClearFiles() {
+    std::lock_guard<std::mutex> guard(FilesMutex());
+    Files().clear();
+}
+
+std::function<void(const std::u16string&)> StandInOnQuery;
+std::atomic<int> StandInQueries{0};
+
+bool GetFileAttributeData(const std::u16string& path, FileAttributeData* data) {
+    StandInQueries.fetch_add(1);
+    if (StandInOnQuery)
+        StandInOnQuery(path);
+    std::lock_guard<std::mutex> guard(FilesMutex());
+    auto found = Files().find(path);
+    if (found == Files().end())
+        return false;
+    *data = found->second;
+    return true;
+}
+
+}  // namespace kx

@@ -1,0 +1,31 @@
+// The results list painted in the lower part of the main window: painting, scrolling and the
+// mouse. MainWndProc routes the list's messages here.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace kx {
+
+// Between BeginPaint and EndPaint: draws into the back buffer and copies it to paintDC.
+void PaintResultsList(HDC paintDC);
+
+// The vertical scroll bar, in rows, from DisplayedCount, ClientHeight and ScrollOffset.
+void UpdateScrollBar();
+// Clamps offset and, when it changes ScrollOffset, applies it and repaints the list.
+void SetScrollPosition(std::int64_t offset);
+// The list area below the tag bar: header and rows.
+void InvalidateListArea(bool erase);
+
+LRESULT OnVScroll(WPARAM wParam);
+LRESULT OnMouseWheel(WPARAM wParam);
+LRESULT OnListButtonDown(HWND window, LPARAM lParam);
+LRESULT OnListButtonUp();
+LRESULT OnListDoubleClick(HWND window, LPARAM lParam);
+LRESULT OnListMouseMove(HWND window, LPARAM lParam);
+LRESULT OnListMouseLeave();
+LRESULT OnListCaptureChanged(HWND window, LPARAM lParam);
+LRESULT OnListSetCursor(HWND window, WPARAM wParam, LPARAM lParam);
+
+}  // namespace kx

@@ -1,0 +1,177 @@
+// Painting the results list into the back buffer: rows, grid, header with sort arrows.
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/win32/wide_string.h"
+#include "search/details.h"
+#include "search/hit_record.h"
+#include "search/search_state.h"
+#include "search/visible_results.h"
+#include "ui/list_view_state.h"
+#include "ui/results_list.h"
+#include "ui/window_state.h"
+#include "ui/window_titles.h"
+
+namespace kx {
+
+namespace {
+
+constexpr COLORREF kBackgroundColour = RGB(255, 255, 255);  // also the even rows
+constexpr COLORREF kOddRowColour = RGB(248, 250, 252);
+constexpr COLORREF kSelectedRowColour = RGB(180, 210, 255);
+constexpr COLORREF kRowTextColour = RGB(40, 40, 40);
+constexpr COLORREF kGridColour = RGB(220, 223, 225);
+constexpr COLORREF kHeaderColour = RGB(240, 242, 245);
+constexpr COLORREF kHeaderLineColour = RGB(210, 215, 220);
+constexpr COLORREF kHeaderSeparatorColour = RGB(200, 203, 205);
+constexpr COLORREF kHeaderTextColour = RGB(60, 60, 60);
+
+constexpr int kCellTextInsetX = 15;
+constexpr int kCellTextInsetY = 10;
+constexpr int kCellClipInset = 10;
+constexpr int kHeaderTextTop = 173;
+constexpr int kHeaderClipInset = 5;
+constexpr int kHeaderSeparatorTop = 170;
+constexpr int kHeaderSeparatorBottom = 192;
+
+// List cells are built in 1024 units; a longer path is cut there, the tip shows it whole.
+constexpr std::size_t kCellCapacity = 1024;
+
+std::wstring CellText(const MatchItem& item, std::int64_t row, int column) {
+    std::wstring text;
+    switch (column) {
+        case 0: {
+            wchar_t number[32];
+            std::swprintf(number, std::size(number), L"%lld", static_cast<long long>(row + 1));
+            text = number;
+            break;
+        }
+        case 1:
+            text = ToWide(CopyHitRecord(item).name);
+            break;
+        case 2:
+            if (!CopyHitRecord(item, false).isDirectory)
+                text = ToWide(item.sizeText);
+            break;
+        case 3:
+            text = ToWide(item.modifiedText);
+            break;
+        case 4:
+            text = ToWide(item.createdText);
+            break;
+        default:
+            text = ToWide(item.fullPath);
+            break;
+    }
+    if (text.size() >= kCellCapacity)
+        text.resize(kCellCapacity - 1);
+    return text;
+}
+
+void DrawLine(HDC dc, int x0, int y0, int x1, int y1) {
+    ::MoveToEx(dc, x0, y0, nullptr);
+    ::LineTo(dc, x1, y1);
+}
+
+void DrawClippedText(HDC dc, int x, int y, const RECT& clip, const std::wstring& text) {
+    ::ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, text.c_str(), static_cast<UINT>(text.size()),
+                  nullptr);
+}
+
+// Details are loaded on private copies outside every list lock, then written back under
+// VisibleLock if the painted list is still the visible one, so each hit is queried once.
+std::vector<MatchItem> LoadShownDetails(const SharedResults& visible, std::int64_t first,
+                                        std::int64_t end) {
+    std::vector<MatchItem> shown(visible->items.begin() + first, visible->items.begin() + end);
+    for (MatchItem& item : shown)
+        LoadDetails(item);
+    StoreLoadedDetails(visible, static_cast<std::size_t>(first), shown);
+    return shown;
+}
+
+void PaintRows(HDC dc, const std::vector<MatchItem>& shown, const VisibleRowRange& range) {
+    UniqueBrush oddBrush(::CreateSolidBrush(kOddRowColour));
+    UniqueBrush selectedBrush(::CreateSolidBrush(kSelectedRowColour));
+    UniqueBrush evenBrush(::CreateSolidBrush(kBackgroundColour));
+    ::SetTextColor(dc, kRowTextColour);
+    for (std::int64_t i = range.first; i < range.end; ++i) {
+        const MatchItem& item = shown[static_cast<std::size_t>(i - range.first)];
+        const int top = range.firstTop + static_cast<int>(i - range.first) * kRowHeight;
+        const int bottom = top + kRowHeight;
+        const HBRUSH brush = i == SelectedRow ? selectedBrush.get()
+                             : (i % 2 == 1)   ? oddBrush.get()
+                                              : evenBrush.get();
+        for (int j = 0; j < kColumnCount; ++j) {
+            const int x = ColumnLeft(ColumnWidths, j);
+            const int width = ColumnWidths[static_cast<std::size_t>(j)];
+            const RECT cell{x, top, x + width, bottom};
+            ::FillRect(dc, &cell, brush);
+            const RECT clip{x + kCellClipInset, top, x + width - kCellClipInset, bottom};
+            DrawClippedText(dc, x + kCellTextInsetX, top + kCellTextInsetY, clip,
+                            CellText(item, i, j));
+            if (j > 0)
+                DrawLine(dc, x, top, x, bottom);
+        }
+        DrawLine(dc, 0, bottom, ClientWidth, bottom);
+    }
+}
+
+void PaintHeader(HDC dc, HBRUSH headerBrush, HPEN gridPen) {
+    const RECT band{0, kListTop, ClientWidth, kHeaderBottom};
+    ::FillRect(dc, &band, headerBrush);
+    {
+        UniquePen linePen(::CreatePen(PS_SOLID, 1, kHeaderLineColour));
+        ::SelectObject(dc, linePen.get());
+        DrawLine(dc, 0, kHeaderBottom, ClientWidth, kHeaderBottom);
+        ::SelectObject(dc, gridPen);
+    }
+    SelectGuard headerFont(dc, HeaderFont.get());
+    ::SetTextColor(dc, kHeaderTextColour);
+    UniquePen separatorPen(::CreatePen(PS_SOLID, 1, kHeaderSeparatorColour));
+    const int sortColumn = SortColumn.load();
+    const bool ascending = SortAscending.load();
+    for (int j = 0; j < kColumnCount; ++j) {
+        const int x = ColumnLeft(ColumnWidths, j);
+        const int width = ColumnWidths[static_cast<std::size_t>(j)];
+        const RECT clip{x + kHeaderClipInset, kListTop, x + width - kHeaderClipInset,
+                        kHeaderBottom};
+        DrawClippedText(dc, x + kCellTextInsetX, kHeaderTextTop, clip,
+                        ColumnTitle(j, sortColumn, ascending));
+        if (j > 0) {
+            SelectGuard separator(dc, separatorPen.get());
+            DrawLine(dc, x, kHeaderSeparatorTop, x, kHeaderSeparatorBottom);
+        }
+    }
+}
+
+}  // namespace
+
+void PaintResultsList(HDC paintDC) {
+    if (ClientHeight - kListTop <= 0)
+        return;
+    const SharedResults visible = GetVisibleResults();
+    const std::int64_t count = static_cast<std::int64_t>(visible->items.size());
+    const HDC dc = BackBufferDC.get();
+
+    UniqueBrush whiteBrush(::CreateSolidBrush(kBackgroundColour));
+    UniqueBrush headerBrush(::CreateSolidBrush(kHeaderColour));
+    UniquePen gridPen(::CreatePen(PS_SOLID, 1, kGridColour));
+    const RECT whole{0, 0, ClientWidth, ClientHeight};
+    ::FillRect(dc, &whole, whiteBrush.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    {
+        // Released before the brushes and the pen they select are deleted.
+        SelectGuard pen(dc, gridPen.get());
+        SelectGuard font(dc, StatusFont.get());
+        const VisibleRowRange range = VisibleRows(ScrollOffset, ClientHeight, count);
+        if (range.end > range.first)
+            PaintRows(dc, LoadShownDetails(visible, range.first, range.end), range);
+        PaintHeader(dc, headerBrush.get(), gridPen.get());
+    }
+    ::BitBlt(paintDC, 0, 0, ClientWidth, ClientHeight, dc, 0, 0, SRCCOPY);
+}
+
+}  // namespace kx

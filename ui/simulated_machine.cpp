@@ -1,0 +1,90 @@
+#include "ui/simulated_machine.h"
+
+#if defined(KX_SIMULATED_VOLUMES)
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "common/process_state.h"
+#include "platform/file_system.h"
+#include "platform/sim/demo_volume.h"
+#include "platform/sim/simulated_drives.h"
+#include "platform/win32/wide_string.h"
+
+namespace kx {
+
+namespace {
+
+constexpr char kSimulatedDrive = 'C';
+constexpr std::uint64_t kMaxFixtureBytes = 1ull << 30;
+constexpr std::int64_t kTriggeredFileSize = 4096;
+constexpr auto kTriggerPollInterval = std::chrono::milliseconds(200);
+
+// Without windows.h: its CreateFile macro would rename SimVolume::CreateFile.
+std::optional<std::wstring> EnvironmentValue(const wchar_t* name) {
+    const wchar_t* value = ::_wgetenv(name);
+    if (value == nullptr || *value == L'\0')
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+bool FileExists(const std::wstring& path) {
+    std::string ignored;
+    return ReadWholeFile(FromWide(path), &ignored, kMaxFixtureBytes);
+}
+
+std::shared_ptr<sim::SimVolume> LoadFixtureVolume(const std::wstring& mftPath) {
+    std::string bytes;
+    if (!ReadWholeFile(FromWide(mftPath), &bytes, kMaxFixtureBytes))
+        return nullptr;
+    auto volume = std::make_shared<sim::SimVolume>();
+    std::optional<std::size_t> damage;
+    volume->LoadMftRecords(bytes, &damage);
+    if (const std::optional<std::wstring> sidecarPath = EnvironmentValue(L"KX_SIM_SIDECAR")) {
+        std::string sidecar;
+        std::string error;
+        if (!ReadWholeFile(FromWide(*sidecarPath), &sidecar, kMaxFixtureBytes) ||
+            !volume->LoadSidecar(sidecar, &error)) {
+            return nullptr;
+        }
+    }
+    return volume;
+}
+
+void WatchTrigger(std::wstring triggerPath, std::shared_ptr<sim::SimVolume> volume) {
+    while (!ExitRequested.load()) {
+        if (FileExists(triggerPath)) {
+            // The empty path names the root directory.
+            if (const std::optional<std::uint64_t> root = volume->FindByPath(u""))
+                volume->CreateFile(*root, kSimTriggeredFileName, kTriggeredFileSize);
+            return;
+        }
+        std::this_thread::sleep_for(kTriggerPollInterval);
+    }
+}
+
+}  // namespace
+
+void PrepareSimulatedMachine() {
+    sim::ResetDrives();
+    std::shared_ptr<sim::SimVolume> volume;
+    if (const std::optional<std::wstring> mftPath = EnvironmentValue(L"KX_SIM_VOLUME")) {
+        volume = LoadFixtureVolume(*mftPath);
+        if (!volume)
+            return;
+        sim::AttachVolume(kSimulatedDrive, volume);
+    } else {
+        volume = sim::AddNtfsDrive(kSimulatedDrive);
+        sim::PopulateDemoVolume(*volume);
+    }
+    if (std::optional<std::wstring> trigger = EnvironmentValue(L"KX_SIM_TRIGGER"))
+        std::thread(WatchTrigger, std::move(*trigger), std::move(volume)).detach();
+}
+
+}  // namespace kx
+
+#endif

@@ -1,0 +1,24 @@
+// The test build's simulated machine: which NTFS volume stands on C: and the change that a
+// test can make to it while the program runs. The product has no simulated machine.
+//
+// Environment of the test build (the program itself takes no command line):
+// - KX_SIM_VOLUME: an MFT file (USN_RECORD_V2 records back to back) loaded as C:, with
+//   KX_SIM_SIDECAR naming its optional sizes-and-times file. A file that cannot be read or a
+//   sidecar that does not parse leaves C: out, so the program reports no NTFS volume.
+//   Without KX_SIM_VOLUME, C: holds the built-in demo tree.
+// - KX_SIM_TRIGGER: a file path polled five times a second; once the file exists, a file
+//   named kSimTriggeredFileName is created in C:'s root directory, with its journal records,
+//   as a user creating a file would.
+#pragma once
+
+namespace kx {
+
+constexpr char16_t kSimTriggeredFileName[] = u"journal-added.txt";
+
+#if defined(KX_SIMULATED_VOLUMES)
+void PrepareSimulatedMachine();
+#else
+inline void PrepareSimulatedMachine() {}
+#endif
+
+}  // namespace kx
