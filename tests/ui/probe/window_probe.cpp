@@ -1,9 +1,10 @@
 // A console program that looks into the running Kestrix window from outside, for
 // scripts/ui-tests.sh: the texts of the controls that X11 cannot see (Wine's child windows are
 // not X windows), the tag buttons' places and marks, and the client area's
-// place on the screen. It also closes or resizes the window.
+// place on the screen. It also closes or resizes the window, and scrolls it one line down
+// as the scroll bar's arrow does (a real click on the arrow repeats when the machine is slow).
 //
-//   window_probe.exe state | close | resize WIDTH HEIGHT
+//   window_probe.exe state | close | resize WIDTH HEIGHT | linedown
 //
 // "state" prints one "key=value" line per fact, UTF-8, line feeds inside texts as "\n".
 // Exit code 0, or 1 when no window of class KESTRIXWND exists.
@@ -89,6 +90,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"state";
     if (command == L"close") {
         ::PostMessageW(main, WM_CLOSE, 0, 0);
+    } else if (command == L"linedown") {
+        ::PostMessageW(main, WM_VSCROLL, SB_LINEDOWN, 0);
     } else if (command == L"resize" && argc > 3) {
         ::SetWindowPos(main, nullptr, 0, 0, std::wcstol(argv[2], nullptr, 10),
                        std::wcstol(argv[3], nullptr, 10), SWP_NOMOVE | SWP_NOZORDER);
