@@ -67,6 +67,24 @@ class UniqueFd {
     int fd_;
 };
 
+// Reads fd to its end in chunks, handing each to consume; false on a read error or when
+// consume refuses a chunk.
+template <typename Consume>
+bool ReadChunks(int fd, Consume consume) {
+    char buffer[65536];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (!consume(buffer, static_cast<std::size_t>(got)))
+            return false;
+    }
+}
+
 bool ReadAll(const std::string& path, std::string* bytes, std::uint64_t maxBytes) {
     // O_NONBLOCK so that a FIFO in place of the file cannot hang the start-up; it is refused
     // below, and has no effect on regular files.
@@ -79,19 +97,14 @@ bool ReadAll(const std::string& path, std::string* bytes, std::uint64_t maxBytes
         return false;
     std::string content;
     content.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    while (true) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        if (content.size() + static_cast<std::size_t>(got) > maxBytes)
+    const bool complete = ReadChunks(fd.get(), [&](const char* chunk, std::size_t size) {
+        if (content.size() + size > maxBytes)
             return false;  // grew while being read
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
+        content.append(chunk, size);
+        return true;
+    });
+    if (!complete)
+        return false;
     *bytes = std::move(content);
     return true;
 }
@@ -216,19 +229,10 @@ bool CopyFileOver(const std::u16string& from, const std::u16string& to) {
     UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.get() < 0)
         return false;
-    char buffer[65536];
-    while (true) {
-        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        if (!WriteAll(out.get(), buffer, static_cast<std::size_t>(got)))
-            return false;
-    }
-    return out.Close();
+    const bool copied = ReadChunks(in.get(), [&](const char* chunk, std::size_t size) {
+        return WriteAll(out.get(), chunk, size);
+    });
+    return copied && out.Close();
 }
 
 bool ReplaceFileWith(const std::u16string& from, const std::u16string& to) {
