@@ -62,9 +62,9 @@ if [ -x scripts/check-imports.sh ]; then
   step "system DLL imports only" scripts/check-imports.sh build/windows-x64/bin/kxsearch.exe \
     build/windows-x86/bin/kxsearch.exe
 fi
-if [ -x scripts/wine-tests.sh ]; then
-  step "real program under wine" scripts/wine-tests.sh build/windows-x64
-fi
+# The real program and the simulator build of the window, driven under Xvfb and Wine in both
+# languages. The Windows unit tests already ran above, so they are not run again here.
+step "the window under wine" scripts/ui-tests.sh build/windows-x64
 step "fuzz build" configure_and_build fuzz
 for fuzzer in build/fuzz/fuzz/*_fuzzer; do
   [ -x "$fuzzer" ] || continue
