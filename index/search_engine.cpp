@@ -50,9 +50,14 @@ void DiscoverVolumes(SearchEngine& engine, WindowHandle window) {
     }
     if (ExitRequested.load())
         return;
-    std::lock_guard<std::mutex> guard(engine.volumesMutex);
-    const bool any = !engine.volumes.empty();
+    bool any;
+    {
+        std::lock_guard<std::mutex> guard(engine.volumesMutex);
+        any = !engine.volumes.empty();
+    }
     engine.ready.store(any);
+    // The last touch of the engine comes before the post: whoever receives the message
+    // may tear the engine down at once.
     PostToWindow(window, WM_INDEX_READY, any ? 0 : 1, 0);
 }
 

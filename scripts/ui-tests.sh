@@ -94,7 +94,7 @@ mkdir -p "$work/locale"
 localedef -i zh_CN -f UTF-8 "$work/locale/zh_CN.UTF-8" >/dev/null 2>&1 ||
   { echo "ui-tests: cannot build the zh_CN.UTF-8 locale"; exit 1; }
 x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -Wall -Wextra -Werror -DUNICODE -D_UNICODE \
-  -municode -static -o "$work/window_probe.exe" tests/ui/window_probe.cpp ||
+  -municode -static -o "$work/window_probe.exe" tests/ui/probe/window_probe.cpp ||
   { echo "ui-tests: cannot build the window probe"; exit 1; }
 python3 tests/ui/make_fixture_volume.py "$work/fixture.mft" "$work/fixture.sidecar" ||
   { echo "ui-tests: cannot write the fixture volume"; exit 1; }

@@ -43,6 +43,8 @@ mkdir -p "$(dirname "$prefix")"
 prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 
 export WINEPREFIX=$prefix
+# Local-time texts are checked in UTC; Wine takes its zone from the host's.
+export TZ=UTC
 export WINEDEBUG=${KX_WINEDEBUG:--all}
 # No Mono or Gecko: their installers would ask questions on a fresh prefix.
 export WINEDLLOVERRIDES="mscoree=;mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"

@@ -1,5 +1,5 @@
-// Fixtures shared by the search tests: an engine over hand-filled tables, a recorder of the
-// messages workers post, and a reset of the process-wide search state.
+// Fixtures shared by the search tests: an engine over hand-filled tables and a reset of the
+// process-wide search state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,89 +17,13 @@
 #include "common/messages.h"
 #include "common/process_state.h"
 #include "index/search_engine.h"
-#include "platform/posix/posted_message_sink.h"
 #include "search/hit_record.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
 #include "tests/index/table_builder.h"
+#include "tests/search/message_log.h"
 
 namespace kx::testing {
-
-struct PostedMessage {
-    unsigned message = 0;
-    std::uintptr_t wParam = 0;
-    std::intptr_t lParam = 0;
-    std::u16string text;  // the progress text of WM_SORT_PROGRESS
-};
-
-// Installs itself as the message sink and plays the window: it takes ownership of progress
-// texts (copying and freeing them) and lets a test wait for a message.
-class MessageLog {
-  public:
-    MessageLog() {
-        SetPostedMessageSink(
-            [this](WindowHandle window, unsigned message, std::uintptr_t wParam,
-                   std::intptr_t lParam) { return Receive(window, message, wParam, lParam); });
-        MainWindow.store(Handle());
-    }
-    ~MessageLog() { SetPostedMessageSink(nullptr); }
-
-    static WindowHandle Handle() { return reinterpret_cast<WindowHandle>(0x4B58); }
-
-    // Waits for a message that matches; false after the timeout.
-    bool WaitFor(unsigned message, std::uintptr_t wParam,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-        std::unique_lock<std::mutex> guard(mutex_);
-        return arrived_.wait_for(guard, timeout, [&] {
-            for (const PostedMessage& m : messages_) {
-                if (m.message == message && m.wParam == wParam)
-                    return true;
-            }
-            return false;
-        });
-    }
-
-    std::vector<PostedMessage> Messages() {
-        std::lock_guard<std::mutex> guard(mutex_);
-        return messages_;
-    }
-
-    std::vector<PostedMessage> MessagesOf(unsigned message) {
-        std::vector<PostedMessage> found;
-        for (const PostedMessage& m : Messages()) {
-            if (m.message == message)
-                found.push_back(m);
-        }
-        return found;
-    }
-
-    void Clear() {
-        std::lock_guard<std::mutex> guard(mutex_);
-        messages_.clear();
-    }
-
-  private:
-    bool Receive(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                 std::intptr_t lParam) {
-        PostedMessage posted{message, wParam, lParam, {}};
-        if (message == WM_SORT_PROGRESS) {
-            auto* text = reinterpret_cast<char16_t*>(lParam);
-            posted.text = text;
-            delete[] text;
-        }
-        EXPECT_EQ(window, Handle());
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            messages_.push_back(std::move(posted));
-        }
-        arrived_.notify_all();
-        return true;
-    }
-
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::vector<PostedMessage> messages_;
-};
 
 // Waits until every detached search and sort worker has ended.
 inline void WaitForWorkers() {

@@ -1,5 +1,6 @@
-// Temporary stand-ins for the category rule and the attribute query until filters/ and the
-// simulator's attribute data land; removed then.
+// Stand-ins for the category rule and the attribute query, linked ahead of the real ones: the
+// search tests then decide exactly what each path answers, count the queries and can act in
+// the middle of one, which neither the filters nor a real or simulated volume allow.
 #include <atomic>
 #include <functional>
 #include <map>

@@ -78,16 +78,20 @@ class MirrorTree : public ::testing::Test {
         std::ofstream(root / "docs" / "a.txt") << "hello";
         std::ofstream(root / "docs" / "deep" / "b.bin") << std::string(1000, 'x');
         std::ofstream(root / "top.txt");
-        fs::create_directory_symlink(root / "docs", root / "link");
+        // Wine cannot make symbolic links: there the tree simply has none.
+        std::error_code error;
+        fs::create_directory_symlink(root / "docs", root / "link", error);
+        hasLink = !error;
     }
     void TearDown() override { fs::remove_all(root); }
     fs::path root;
+    bool hasLink = false;
 };
 
 TEST_F(MirrorTree, CopiesNamesSizesAndTimesWithoutFollowingLinks) {
     sim::SimVolume volume;
     const auto summary = sim::MirrorDirectoryTree(volume, root, 100);
-    EXPECT_EQ(summary.added, 6u);
+    EXPECT_EQ(summary.added, hasLink ? 6u : 5u);
     EXPECT_FALSE(summary.truncated);
     const auto b = volume.EntryAtPath(u"docs\\deep\\b.bin");
     ASSERT_TRUE(b);
@@ -97,6 +101,8 @@ TEST_F(MirrorTree, CopiesNamesSizesAndTimesWithoutFollowingLinks) {
         (static_cast<std::uint64_t>(std::time(nullptr)) + 11644473600ull) * 10000000ull;
     EXPECT_NEAR(static_cast<double>(b->lastWriteTime), static_cast<double>(now), 864e9);
     EXPECT_EQ(volume.EntryAtPath(u"docs")->attributes, FILE_ATTRIBUTE_DIRECTORY_BIT);
+    if (!hasLink)
+        return;
     const auto link = volume.EntryAtPath(u"link");
     ASSERT_TRUE(link);
     EXPECT_EQ(link->attributes & FILE_ATTRIBUTE_DIRECTORY_BIT, 0u) << "a link is not descended";
