@@ -1,20 +1,37 @@
-// kxquery: indexes simulated NTFS volumes with the program's real start-up and prints what
-// was indexed. The checks and benchmarks drive the engine end to end through it.
+// kxquery: indexes simulated NTFS volumes with the program's real start-up, then prints what
+// was indexed, searches as the window does, or applies a script of file changes while the
+// journal monitors run. The checks and benchmarks drive the engine end to end through it.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/process_state.h"
 #include "common/utf.h"
+#include "filters/default_categories.h"
+#include "filters/filter_category.h"
 #include "index/search_engine.h"
+#include "search/search_state.h"
+#include "tools/kxquery/file_reading.h"
+#include "tools/kxquery/hit_printing.h"
 #include "tools/kxquery/indexing.h"
 #include "tools/kxquery/options.h"
+#include "tools/kxquery/query_list.h"
+#include "tools/kxquery/query_window.h"
+#include "tools/kxquery/script.h"
+#include "tools/kxquery/script_runner.h"
+#include "tools/kxquery/search_session.h"
 #include "tools/kxquery/volume_loading.h"
 
 namespace {
+
+constexpr int kBadInput = 2;
+constexpr int kRunFailed = 1;
 
 // Volumes in drive-letter order, so that output does not depend on which build finished first.
 std::vector<const kx::VolumeIndex*> VolumesByDrive(const kx::SearchEngine& engine) {
@@ -54,30 +71,94 @@ void PrintCounts(const kx::SearchEngine& engine) {
     }
 }
 
+void PrintCategories() {
+    std::string out;
+    const kx::CategoryList& categories = kx::FilterCategories;
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        out += std::to_string(i) + '\t' + kx::Utf16ToUtf8(categories[i].name) + '\t';
+        for (std::size_t k = 0; k < categories[i].extensions.size(); ++k)
+            out += (k == 0 ? "" : " ") + kx::Utf16ToUtf8(categories[i].extensions[k]);
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+int Fail(const std::string& error, int status = kBadInput) {
+    std::fflush(stdout);
+    std::cerr << "kxquery: " << error << "\n";
+    return status;
+}
+
+// The searching modes, once the index is ready. Returns the exit status.
+int Search(const kx::query::Options& options) {
+    std::string error;
+    // Parsed before anything is applied, so that a malformed line changes nothing.
+    std::vector<kx::query::ScriptStep> steps;
+    if (!options.scriptFile.empty()) {
+        std::string text;
+        if (!kx::query::ReadWholeFile(options.scriptFile, &text, &error) ||
+            !kx::query::ParseScript(text, options.scriptFile, &steps, &error)) {
+            return Fail(error);
+        }
+    }
+    kx::query::QueryWindow window;
+    if (options.query) {
+        const auto outcome =
+            kx::query::RunQuery(window, kx::Utf8ToUtf16(*options.query), options.settings, &error);
+        if (!outcome.completed)
+            return Fail(error, kRunFailed);
+        kx::query::PrintVisibleHits(options.settings.details);
+    } else if (!options.queriesFrom.empty()) {
+        if (!kx::query::RunQueryList(window, options.queriesFrom, options.settings, &error))
+            return Fail(error);
+    } else if (!options.scriptFile.empty()) {
+        if (!kx::query::RunScript(window, steps, options.scriptFile, options.settings, &error))
+            return Fail(error);
+    }
+    return 0;
+}
+
+// Detached search and sort workers read the engine; they must be gone before static
+// destruction tears it down.
+void WaitForWorkers() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (kx::WorkerThreadsRunning.load() != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string error;
     const auto options =
         kx::query::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
-    if (!options) {
-        std::cerr << "kxquery: " << error << "\n" << kx::query::UsageText();
-        return 2;
+    if (!options)
+        return Fail(error + " (see kxquery --help)");
+    if (options->help) {
+        std::fputs(kx::query::UsageText().c_str(), stdout);
+        return 0;
     }
-    if (!kx::query::LoadVolumes(*options, &error)) {
-        std::cerr << "kxquery: " << error << "\n";
-        return 2;
-    }
+    kx::UseChinese = options->chinese;
+    kx::LoadDefaultCategories();
+    kx::SelectedCategory = options->settings.category;
+    if (options->listCategories)
+        PrintCategories();
+    if (options->volumes.empty() && !options->demo)
+        return 0;
+
+    if (!kx::query::LoadVolumes(*options, &error))
+        return Fail(error);
     kx::SearchEngine& engine = kx::TheSearchEngine();
-    if (!kx::query::IndexAllDrives(engine)) {
-        std::cerr << "kxquery: no NTFS volume could be indexed\n";
-        return 1;
-    }
+    if (!kx::query::IndexAllDrives(engine))
+        return Fail("no NTFS volume could be indexed", kRunFailed);
     if (options->printCount)
         PrintCounts(engine);
     if (options->printPaths)
         PrintPaths(engine);
     std::fflush(stdout);
+    const int status = Search(*options);
+    std::fflush(stdout);
     kx::query::StopIndexing(engine);
-    return 0;
+    WaitForWorkers();
+    return status;
 }

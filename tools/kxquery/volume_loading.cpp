@@ -1,42 +1,21 @@
 #include "tools/kxquery/volume_loading.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
 #include "platform/sim/demo_volume.h"
 #include "platform/sim/simulated_drives.h"
+#include "tools/kxquery/file_reading.h"
 
 namespace kx::query {
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        *error = "cannot read " + path + ": read error";
-        return false;
-    }
-    *bytes = content.str();
-    return true;
-}
-
 bool LoadOne(const VolumeSource& source, std::string* error) {
     std::string mft;
-    if (!ReadFile(source.mftFile, &mft, error))
+    if (!ReadWholeFile(source.mftFile, &mft, error))
         return false;
     std::string sidecar;
-    if (!source.sidecarFile.empty() && !ReadFile(source.sidecarFile, &sidecar, error)) {
+    if (!source.sidecarFile.empty() && !ReadWholeFile(source.sidecarFile, &sidecar, error)) {
         return false;
     }
     auto volume = sim::AddNtfsDrive(source.letter);
