@@ -67,6 +67,9 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
 }
 
 bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size) {
+    // Too short to carry even the next USN: nothing to take from it.
+    if (size <= kUsnReplyHeaderSize)
+        return true;
     UsnRecordReader reader(reply, size, kUsnReplyHeaderSize);
     UsnRecordView change;
     UsnReadStatus status;
@@ -77,6 +80,19 @@ bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size
     }
     std::memcpy(&volume.nextUsn, reply, sizeof(volume.nextUsn));
     return status != UsnReadStatus::kMalformed;
+}
+
+void ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size) {
+    if (size <= kUsnReplyHeaderSize)
+        return;
+    {
+        std::unique_lock<SrwLock> guard(volume.lock);
+        ApplyJournalReply(volume, reply, size);
+    }
+    // deadCount has no other writer than this thread, so reading it unlocked here is safe;
+    // Compact takes the lock itself.
+    if (volume.deadCount > kCompactAbove)
+        volume.Compact();
 }
 
 void MonitorJournal(VolumeIndex& volume) {
@@ -97,17 +113,7 @@ void MonitorJournal(VolumeIndex& volume) {
             SendVolumeControl(volume.volumeHandle, FSCTL_READ_USN_JOURNAL, &request,
                               sizeof(request), buffer, kJournalBufferBytes, &got);
         if (error == 0) {
-            const std::size_t size = std::min<std::size_t>(got, kJournalBufferBytes);
-            if (size > kUsnReplyHeaderSize) {
-                {
-                    std::unique_lock<SrwLock> guard(volume.lock);
-                    ApplyJournalReply(volume, buffer, size);
-                }
-                // deadCount has no other writer than this thread, so reading it unlocked here
-                // is safe; Compact takes the lock itself.
-                if (volume.deadCount > kCompactAbove)
-                    volume.Compact();
-            }
+            ProcessJournalReply(volume, buffer, std::min<std::size_t>(got, kJournalBufferBytes));
             SleepFor(volume, volume.monitorTimings.afterRead);
         } else if (error == kErrorJournalNotActive || error == kErrorJournalEntryDeleted) {
             // The journal was deleted or has overwritten what was still to be read: only a

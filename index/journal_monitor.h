@@ -23,7 +23,13 @@ void MonitorJournal(VolumeIndex& volume);
 void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& record);
 
 // Applies the records of one READ reply (from byte 8 up to size) and takes its next USN.
-// `lock` held exclusively. Returns false when a malformed record cut the reply short.
+// A reply of 8 bytes or less changes nothing, nextUsn included. `lock` held exclusively.
+// Returns false when a malformed record cut the reply short.
 bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
+
+// What the monitor does with one successful read of `size` bytes: applies a reply longer than
+// its header under `lock` held exclusively, then compacts once more than 10,000 records are
+// dead. The caller must not hold `lock`.
+void ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
 
 }  // namespace kx

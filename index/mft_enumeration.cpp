@@ -1,6 +1,7 @@
 // VolumeIndex::Build: open the volume, make sure of its journal, read the MFT. The calling
 // thread issues the enumeration requests while a second thread parses the replies, so
 // parsing one reply overlaps the file system's work on the next.
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -12,6 +13,7 @@
 
 #include "common/process_state.h"
 #include "index/journal_monitor.h"
+#include "index/mft_enumeration.h"
 #include "index/usn_record_reader.h"
 #include "index/volume_index.h"
 #include "platform/usn_layout.h"
@@ -34,12 +36,37 @@ struct EnumBuffer {
     std::uint8_t* data() { return reinterpret_cast<std::uint8_t*>(storage.get()); }
 };
 
-// What a build fills before it is swapped into the volume.
+// What a build fills before it is swapped into the volume. Until the count is known the
+// parser appends each reply's records to a block of its own, sized for the most records the
+// reply can hold, instead of to one growing array: that would copy every record at each
+// doubling and once more to trim the excess, and each copy writes memory fresh from the
+// system, whose first touch costs more than the parsing. The blocks are joined once, at the end.
 struct FreshTable {
+    std::vector<std::vector<FileRecord>> blocks;
     std::vector<FileRecord> records;
     NamePool names;
     FrnMap frnToIndex;
     std::uint64_t deadCount = 0;
+
+    std::vector<FileRecord>& BlockFor(std::size_t replyBytes) {
+        std::vector<FileRecord>& block = blocks.emplace_back();
+        if (replyBytes > kUsnReplyHeaderSize)
+            block.reserve((replyBytes - kUsnReplyHeaderSize) / kUsnRecordV2HeaderSize + 1);
+        return block;
+    }
+
+    // Moves the blocks into `records`, freeing each as soon as it is copied.
+    void JoinBlocks() {
+        std::size_t count = 0;
+        for (const std::vector<FileRecord>& block : blocks)
+            count += block.size();
+        records.reserve(std::max(RecordRoomFor(count), kRecordsReserved));
+        for (std::vector<FileRecord>& block : blocks) {
+            records.insert(records.end(), block.begin(), block.end());
+            std::vector<FileRecord>().swap(block);
+        }
+        blocks.clear();
+    }
 };
 
 struct EnumHandOff {
@@ -54,15 +81,7 @@ struct EnumHandOff {
 
 void ParseOneReply(EnumBuffer& buffer, FreshTable& table) {
     const std::size_t size = std::min<std::size_t>(buffer.bytesReturned, kEnumBufferBytes);
-    UsnRecordReader reader(buffer.data(), size, kUsnReplyHeaderSize);
-    UsnRecordView record;
-    // A malformed record ends this reply only: nothing after it can be located, but the
-    // next reply starts afresh.
-    while (!ExitRequested.load(std::memory_order_relaxed) &&
-           reader.Next(&record) == UsnReadStatus::kRecord) {
-        AppendRecord(table.records, table.names, record.frn, record.parentFrn, record.name,
-                     record.nameLength, record.fileAttributes);
-    }
+    AppendEnumRecords(buffer.data(), size, table.BlockFor(size), table.names);
 }
 
 void ParseEnumBuffers(EnumHandOff& handOff, FreshTable& table) {
@@ -139,20 +158,36 @@ void EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) 
     parser.join();
 }
 
-// Maps every frn to its last record. Should an frn appear twice (a damaged reply), the earlier
-// records are marked dead so that exactly one live record carries it.
-void BuildFrnMap(FreshTable& table) {
-    table.frnToIndex.Reserve(table.records.size());
-    for (std::uint64_t i = 0; i < table.records.size(); ++i) {
-        const std::uint64_t previous = table.frnToIndex.InsertOrAssign(table.records[i].frn, i);
-        if (previous != FrnMap::kAbsent && table.records[previous].isDead == 0) {
-            table.records[previous].isDead = 1;
-            ++table.deadCount;
-        }
+}  // namespace
+
+void AppendEnumRecords(const std::uint8_t* reply, std::size_t size,
+                       std::vector<FileRecord>& records, NamePool& names) {
+    UsnRecordReader reader(reply, size, kUsnReplyHeaderSize);
+    UsnRecordView record;
+    // A malformed record ends this reply only: the next reply starts afresh.
+    while (!ExitRequested.load(std::memory_order_relaxed) &&
+           reader.Next(&record) == UsnReadStatus::kRecord) {
+        AppendRecord(records, names, record.frn, record.parentFrn, record.name, record.nameLength,
+                     record.fileAttributes);
     }
 }
 
-}  // namespace
+std::uint64_t MapEnumeratedRecords(std::vector<FileRecord>& records, FrnMap& frnToIndex) {
+    constexpr std::size_t kPrefetchAhead = 16;
+    std::uint64_t marked = 0;
+    const std::size_t count = records.size();
+    frnToIndex.Reserve(count);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (i + kPrefetchAhead < count)
+            frnToIndex.Prefetch(records[i + kPrefetchAhead].frn);
+        const std::uint64_t previous = frnToIndex.InsertOrAssign(records[i].frn, i);
+        if (previous != FrnMap::kAbsent && records[previous].isDead == 0) {
+            records[previous].isDead = 1;
+            ++marked;
+        }
+    }
+    return marked;
+}
 
 bool VolumeIndex::Build(const std::u16string& drive) {
     return BuildTable(drive, true);
@@ -187,15 +222,11 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     // Built aside and swapped in, so that readers of a published volume see either the old
     // table or the new one, never one half emptied or half refilled.
     FreshTable table;
-    table.records.reserve(kRecordsReserved);
     EnumerateMft(volumeHandle, journal.NextUsn, table);
+    table.JoinBlocks();
     const bool exiting = ExitRequested.load();
     if (!exiting)
-        BuildFrnMap(table);
-    if (table.records.capacity() > table.records.size() + table.records.size() / 8 &&
-        table.records.size() > kRecordsReserved) {
-        table.records.shrink_to_fit();
-    }
+        table.deadCount = MapEnumeratedRecords(table.records, table.frnToIndex);
     {
         std::unique_lock<SrwLock> guard(lock);
         std::swap(records, table.records);

@@ -1,5 +1,6 @@
 #include "index/volume_index.h"
 
+#include <algorithm>
 #include <mutex>
 #include <shared_mutex>
 
@@ -31,6 +32,11 @@ void VolumeIndex::ForgetAttributes(std::uint64_t frn) {
     attributeCache.erase(frn);
 }
 
+std::size_t RecordRoomFor(std::size_t count) {
+    constexpr std::size_t kLeastRoom = 4096;
+    return count + std::max(count / 16, kLeastRoom);
+}
+
 void AppendRecord(std::vector<FileRecord>& records, NamePool& names, std::uint64_t frn,
                   std::uint64_t parentFrn, const char16_t* name, std::uint16_t nameLength,
                   std::uint32_t fileAttributes) {
@@ -58,8 +64,10 @@ void VolumeIndex::Compact() {
         return;
 
     std::vector<FileRecord> liveRecords;
-    liveRecords.reserve(records.size() - deadCount);
+    liveRecords.reserve(RecordRoomFor(records.size() - deadCount));
     NamePool livePool;
+    livePool.chunkCapacity = names.chunkCapacity;
+    livePool.chunkUsed = names.chunkCapacity;
     FrnMap liveMap;
     liveMap.Reserve(records.size() - deadCount);
     for (const FileRecord& record : records) {

@@ -77,6 +77,12 @@ struct VolumeIndex {
     std::condition_variable monitorSleepWake;
 };
 
+// Capacity to give a records array that is filled with count records: room for the journal's
+// appends as well, so that the first file created after a build or a compaction does not copy
+// the whole array while the monitor holds `lock` exclusively. Room never written is address
+// space only, not resident memory.
+std::size_t RecordRoomFor(std::size_t count);
+
 // Appends a record for a name; `lock` held exclusively (or the table is private).
 void AppendRecord(std::vector<FileRecord>& records, NamePool& names, std::uint64_t frn,
                   std::uint64_t parentFrn, const char16_t* name, std::uint16_t nameLength,

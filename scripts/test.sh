@@ -66,14 +66,20 @@ fi
 # languages. The Windows unit tests already ran above, so they are not run again here.
 step "the window under wine" scripts/ui-tests.sh build/windows-x64
 step "fuzz build" configure_and_build fuzz
+# Generated seed replies (no binary files in the repository), beside any kept in fuzz/seeds.
+generated_seeds="build/fuzz/seeds"
+python3 fuzz/make_usn_seeds.py "$generated_seeds" || echo "fuzz seeds: not generated"
 for fuzzer in build/fuzz/fuzz/*_fuzzer; do
   [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   corpus="build/fuzz/corpus/$name"
   mkdir -p "$corpus"
-  seeds="fuzz/seeds/${name%_fuzzer}"
+  seed_dirs=()
+  for seeds in "fuzz/seeds/${name%_fuzzer}" "$generated_seeds/${name%_fuzzer}"; do
+    [ -d "$seeds" ] && seed_dirs+=("$seeds")
+  done
   step "fuzz $name" "$fuzzer" -max_total_time="${KX_FUZZ_SECONDS:-20}" -print_final_stats=1 \
-    "$corpus" $([ -d "$seeds" ] && echo "$seeds")
+    "$corpus" "${seed_dirs[@]}"
 done
 
 # Test cases of every GoogleTest run, plus the steps that are not GoogleTest runs.
