@@ -18,12 +18,6 @@ void FrnMap::Clear() {
     hasEmptyKey_ = false;
 }
 
-std::size_t FrnMap::SlotFor(std::uint64_t frn) const {
-    // Fibonacci hashing: record numbers are dense and sequence numbers sit in the top bits,
-    // and the multiply spreads both over the index bits.
-    return static_cast<std::size_t>((frn * 0x9E3779B97F4A7C15ull) >> shift_);
-}
-
 void FrnMap::Reserve(std::size_t count) {
     std::size_t slotCount = 16;
     while (MaxEntriesFor(slotCount) < count)

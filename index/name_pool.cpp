@@ -11,7 +11,8 @@ const char16_t* NamePool::Append(const char16_t* name, std::uint16_t length) {
     if (chunkUsed + need > chunkCapacity) {
         // calloc: a fresh chunk comes from the kernel already zeroed, so only the pages that
         // names actually reach are ever touched.
-        auto* chunk = static_cast<char16_t*>(std::calloc(chunkCapacity, sizeof(char16_t)));
+        auto* chunk =
+            static_cast<char16_t*>(std::calloc(chunkCapacity + kReadSlack, sizeof(char16_t)));
         if (chunk == nullptr)
             throw std::bad_alloc();
         chunks.emplace_back(chunk);

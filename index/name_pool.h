@@ -17,6 +17,9 @@ struct FreeChunk {
 class NamePool {
   public:
     static constexpr std::uint64_t kChunkCapacity = 16777216;  // code units, 32 MiB
+    // Zero code units allocated past the capacity of every chunk and never written, so that
+    // the search may compare a name a vector at a time and read up to this far past its end.
+    static constexpr std::uint64_t kReadSlack = 16;
 
     NamePool() = default;
     NamePool(NamePool&&) = default;

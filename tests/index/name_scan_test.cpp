@@ -1,0 +1,111 @@
+// The search scans names in the pool a vector at a time, reading a little past each name's
+// end. These cases hold it to a plain substring search on every name length and query length,
+// with chunks so small that many names end exactly at a chunk's end (AddressSanitizer builds
+// then catch any read past the chunk and its slack).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ascii_fold.h"
+#include "common/process_state.h"
+#include "index/search_engine.h"
+#include "search/search_run.h"
+
+namespace kx {
+namespace {
+
+struct SmallChunkEngine {
+    SearchEngine engine;
+    VolumeIndex* volume = nullptr;
+
+    explicit SmallChunkEngine(std::uint64_t chunkCapacity) {
+        engine.volumes.push_back(std::make_unique<VolumeIndex>());
+        volume = engine.volumes.back().get();
+        volume->names.chunkCapacity = chunkCapacity;
+        volume->names.chunkUsed = chunkCapacity;
+        engine.ready.store(true);
+    }
+
+    void Add(const std::u16string& name) {
+        AppendRecord(volume->records, volume->names, volume->records.size() + 100, 5, name.data(),
+                     static_cast<std::uint16_t>(name.size()), 0x20);
+    }
+
+    std::vector<std::uint64_t> Hits(const std::u16string& query) {
+        std::vector<std::uint64_t> hits;
+        for (const MatchItem& item : MatchVolumes(engine, query, SearchGeneration.load()).items)
+            hits.push_back(item.recordIndex);
+        return hits;
+    }
+};
+
+std::vector<std::uint64_t> ExpectedHits(const std::vector<std::u16string>& names,
+                                        const std::u16string& query) {
+    const std::u16string folded = FoldAscii(query);
+    std::vector<std::uint64_t> hits;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (FoldAscii(names[i]).find(folded) != std::u16string::npos)
+            hits.push_back(i);
+    }
+    return hits;
+}
+
+// Names from a three-letter alphabet, so that first and last query units match often and the
+// middle decides.
+std::vector<std::u16string> AlphabetNames(std::uint32_t seed, std::size_t count) {
+    std::vector<std::u16string> names;
+    std::uint32_t state = seed;
+    auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7FFF; };
+    for (std::size_t i = 0; i < count; ++i) {
+        std::u16string name(next() % 41, u'a');
+        for (char16_t& c : name)
+            c = u"abA"[next() % 3];
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST(NameScan, AgreesWithPlainSubstringSearchForEveryLengthNearChunkEnds) {
+    const std::vector<std::u16string> names = AlphabetNames(7, 3000);
+    // Chunks of 100 code units hold two or three of these names (a name takes twice its length
+    // plus two), so names often end at or just before a chunk's end.
+    SmallChunkEngine scan(100);
+    for (const std::u16string& name : names)
+        scan.Add(name);
+    const std::vector<std::u16string> queries = {
+        u"a",        u"A",        u"ab",      u"ba",        u"aab",
+        u"bab",      u"abba",     u"aAbAa",   u"bbbbbb",    u"abababa",
+        u"aaaaaaaa", u"babaabab", u"abaabaa", u"aabbaabba", u"bbbbbbbbbbb"};
+    for (const std::u16string& query : queries) {
+        EXPECT_EQ(scan.Hits(query), ExpectedHits(names, query))
+            << "query " << std::string(query.begin(), query.end());
+    }
+}
+
+TEST(NameScan, FindsTheQueryAtTheFirstAndLastPositionAndAsTheWholeName) {
+    SmallChunkEngine scan(NamePool::kChunkCapacity);
+    scan.Add(u"xyzzzzzzzzzzzzzzzzzz");  // 0: at the start, past one vector of starts
+    scan.Add(u"zzzzzzzzzzzzzzzzzzxy");  // 1: at the very end
+    scan.Add(u"xy");                    // 2: the whole name
+    scan.Add(u"x");                     // 3: shorter than the query
+    scan.Add(
+        std::u16string(u"zzzzzzzzx\u0000yzzzzzz", 17));  // 4: split by a zero unit inside the name
+    scan.Add(u"zzzzzzzzzzzzzzzzzzzx");                   // 5: first unit only, at the end
+    EXPECT_EQ(scan.Hits(u"XY"), (std::vector<std::uint64_t>{0, 1, 2}));
+}
+
+TEST(NameScan, NeverMatchesAcrossTheEndOfANameIntoWhatFollowsIt) {
+    // After a name's folded copy come its terminator and the next name; a query that would only
+    // match by running on into them is no hit.
+    SmallChunkEngine scan(NamePool::kChunkCapacity);
+    scan.Add(u"abc");
+    scan.Add(u"defgh");
+    EXPECT_TRUE(scan.Hits(u"cd").empty());
+    EXPECT_TRUE(scan.Hits(u"abcd").empty());
+    EXPECT_EQ(scan.Hits(u"abc"), (std::vector<std::uint64_t>{0}));
+}
+
+}  // namespace
+}  // namespace kx
