@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/process_state.h"
 #include "platform/file_system.h"
@@ -67,6 +69,44 @@ void WatchTrigger(std::wstring triggerPath, std::shared_ptr<sim::SimVolume> volu
     }
 }
 
+// The simulated path on the real drive of the same letter.
+std::filesystem::path RealPathOf(const sim::SimVolume& volume, std::uint64_t frn) {
+    const std::u16string below = volume.PathOf(frn);
+    const std::wstring root{static_cast<wchar_t>(kSimulatedDrive), L':', L'\\'};
+    return std::filesystem::path(root + ToWide(below));
+}
+
+// Existence without opening: a file held open without sharing still exists.
+bool RealPathExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+struct WatchedEntry {
+    std::uint64_t frn;
+    std::filesystem::path realPath;
+};
+
+void FollowDeletions(std::shared_ptr<sim::SimVolume> volume) {
+    std::vector<WatchedEntry> watched;
+    for (const sim::SimEntry& entry : volume->LiveEntries()) {
+        std::filesystem::path realPath = RealPathOf(*volume, entry.frn);
+        if (RealPathExists(realPath))
+            watched.push_back(WatchedEntry{entry.frn, std::move(realPath)});
+    }
+    while (!ExitRequested.load() && !watched.empty()) {
+        std::this_thread::sleep_for(kTriggerPollInterval);
+        for (std::size_t k = 0; k < watched.size();) {
+            if (RealPathExists(watched[k].realPath)) {
+                ++k;
+                continue;
+            }
+            volume->Delete(watched[k].frn);
+            watched.erase(watched.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+    }
+}
+
 }  // namespace
 
 void PrepareSimulatedMachine() {
@@ -81,6 +121,8 @@ void PrepareSimulatedMachine() {
         volume = sim::AddNtfsDrive(kSimulatedDrive);
         sim::PopulateDemoVolume(*volume);
     }
+    if (EnvironmentValue(L"KX_SIM_FOLLOW_DELETES"))
+        std::thread(FollowDeletions, volume).detach();
     if (std::optional<std::wstring> trigger = EnvironmentValue(L"KX_SIM_TRIGGER"))
         std::thread(WatchTrigger, std::move(*trigger), std::move(volume)).detach();
 }

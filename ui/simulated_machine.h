@@ -9,6 +9,10 @@
 // - KX_SIM_TRIGGER: a file path polled five times a second; once the file exists, a file
 //   named kSimTriggeredFileName is created in C:'s root directory, with its journal records,
 //   as a user creating a file would.
+// - KX_SIM_FOLLOW_DELETES (any value): the files and directories of C: that also exist on the
+//   machine's own C: drive when the program starts are watched, five times a second; one that
+//   disappears from the real drive (the program deleted it) is deleted from the simulated
+//   volume too, with its journal records, as NTFS logs a DeleteFileW.
 #pragma once
 
 namespace kx {
