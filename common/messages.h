@@ -12,4 +12,8 @@ constexpr unsigned WM_SEARCH_DONE = kWindowsUserMessageBase + 2;
 // wParam: generation of the sort. lParam: heap array of 128 wide characters, freed by the window.
 constexpr unsigned WM_SORT_PROGRESS = kWindowsUserMessageBase + 3;
 
+constexpr unsigned kWindowsAppMessageBase = 0x8000;  // WM_APP
+// The notification-area icon's callback. wParam: the icon's id (1). lParam: the mouse message.
+constexpr unsigned WM_TRAY_NOTIFY = kWindowsAppMessageBase + 1;
+
 }  // namespace kx

@@ -10,13 +10,28 @@
 #     the scroll bar scroll, a narrow window wraps and hides tags, a file created on the
 #     simulated volume shows up in the next search, Enter in the empty box gives the idle
 #     title, and closing ends with exit code 0.
+#  +. kxsearch_sim.exe, English: minimising hides the window, ALT+Z shows and hides it (also
+#     with another window in front), the tray icon in Wine's own tray window: a single click
+#     does nothing, a double-click shows, the right-click menu's items (compared with a replica
+#     the probe draws), Show Window, the About box's four lines, Exit Kestrix ends with exit
+#     code 0 and the icon goes.
+#  +. kxsearch_sim.exe, English, over real files on Wine's C:\Projects: the list's context
+#     menu (a right click selects the row; below the rows the six file items are grayed and
+#     the filter items work), copy path (read back from Wine's and the X clipboard), open,
+#     open containing folder, properties, delete (asks; No keeps the file; a file in use and a
+#     directory give the system's code; a real delete is reported, then searches again and
+#     the file leaves the index), run as administrator and the double-click (the shell runs a
+#     marker program), and the Chinese-only reset question (No keeps, Yes writes the defaults
+#     and renames the tags).
 #  3. kxsearch_sim.exe in Chinese (a zh_CN locale built for the run, Wine's font substitution
-#     for the program's face): titles, status line, default tag names, column titles.
+#     for the program's face): titles, status line, default tag names, column titles, the tray
+#     menu and the About box.
 #
 #   scripts/ui-tests.sh [BUILD_DIR]      (default build/windows-x64; needs bin/kxsearch.exe
 #                                         and bin/kxsearch_sim.exe of an x86-64 build)
 #
-# The last screenshot of each language is kept as tests/artifacts/ui-en.png and ui-zh.png.
+# The last screenshot of each language is kept as tests/artifacts/ui-en.png and ui-zh.png,
+# the About box of each as ui-about-en.png and ui-about-zh.png.
 # KX_UI_TIMEOUT (default 60) bounds every wait; the whole run takes about a minute.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -423,6 +438,498 @@ wait_exit
 check "closing the window ends with exit code 0" "$exit_status" 0
 echo "  ($((SECONDS - phase)) s)"
 
+# ---- Tray icon, ALT+Z hotkey and About box, English.
+# Under Wine without a window manager the notification icons sit in Wine's own "Wine System
+# Tray" window, which X clicks reach; it is only seen while the main window, stacked above it
+# at the top left, is hidden. Menus are kept per process in Wine, so the probe cannot read
+# the program's menu items: it opens a replica with the expected texts at the same place,
+# drawn by the same code, and the two screenshots must match pixel for pixel.
+tray_x=0
+tray_y=0
+find_tray_icon() {  # sets tray_x, tray_y to the middle of the first icon, screen coordinates
+  local tray X Y WIDTH HEIGHT SCREEN WINDOW
+  tray=$(find_window '^Wine System Tray$')
+  [ -n "$tray" ] || return 1
+  eval "$(timeout 5 xdotool getwindowgeometry --shell "$tray")"
+  tray_x=$((X + 10))
+  tray_y=$((Y + 10))
+}
+tray_visible() { timeout 5 xdotool search --onlyvisible --name '^Wine System Tray$' | head -n1; }
+main_mapped() { timeout 5 xdotool search --onlyvisible --name "$1" | head -n1; }
+# Wine takes no X key grab for RegisterHotKey: it sees ALT+Z only when X gives the key to one
+# of its windows. With no window manager and the focus on the bare root window the key is
+# lost, so the presses go to another program's window, as they would on a desktop.
+front=
+hotkey() {
+  timeout 10 xdotool windowfocus --sync "$front"
+  timeout 5 xdotool key alt+z
+  sleep 0.3
+}
+menu_x=0
+menu_y=0
+menu_w=0
+menu_h=0
+open_tray_menu() {  # a right click on the icon; sets menu_* to the open menu's place
+  local deadline=$((SECONDS + limit)) line
+  timeout 5 xdotool mousemove "$tray_x" "$tray_y" click 3
+  while [ $SECONDS -lt $deadline ]; do
+    line=$(probe menu | grep -m1 '^menu=')
+    if [ -n "$line" ]; then
+      IFS=, read -r menu_x menu_y menu_w menu_h <<<"${line#menu=}"
+      return 0
+    fi
+    sleep 0.3
+  done
+  return 1
+}
+close_menu() {
+  probe menukey 27 >/dev/null
+  local deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ] && probe menu | grep -q '^menu='; do sleep 0.3; done
+}
+# Compares the open menu with a replica of the given items, then closes it. The replica's item
+# places are left in $work/replica for click_menu_item. Env settings before the texts go to
+# the replica, so that Wine reads its arguments in the program's locale. The places must reach
+# the file while the replica is still open, hence the line-buffered tr.
+menu_matches() {  # menu_matches SHOT [VAR=VALUE ...] -- ITEM...: "same" or "different"
+  local name=$1 settings=() replica_pid deadline
+  shift
+  while [ "$1" != -- ]; do settings+=("$1"); shift; done
+  shift
+  sleep 0.5
+  timeout 20 import -window root "$work/$name.png"
+  close_menu
+  rm -f "$work/replica"
+  env "${settings[@]}" timeout 30 "$wine64" "$work/window_probe.exe" showmenu "$menu_x" "$menu_y" \
+    4000 "$@" 2>/dev/null | stdbuf -oL tr -d '\r' >"$work/replica" &
+  replica_pid=$!
+  deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ] && ! grep -q "^item$(($# - 1))=" "$work/replica"; do sleep 0.2; done
+  sleep 0.5
+  timeout 20 import -window root "$work/$name-replica.png"
+  wait "$replica_pid"
+  local geometry="${menu_w}x${menu_h}+${menu_x}+${menu_y}"
+  convert "$work/$name.png" -crop "$geometry" +repage "$work/crop-a.png"
+  convert "$work/$name-replica.png" -crop "$geometry" +repage "$work/crop-b.png"
+  local differing
+  differing=$(compare -metric AE "$work/crop-a.png" "$work/crop-b.png" null: 2>&1)
+  [ "${differing%% *}" = 0 ] && echo same || echo different
+}
+click_menu_item() {  # click_menu_item K: the middle of the replica's item K
+  local x y w h
+  IFS=, read -r x y w h <<<"$(grep -m1 "^item$1=" "$work/replica" | cut -d= -f2)"
+  timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+  sleep 0.4
+}
+box_value() { grep -m1 "^$1=" "$work/box" | cut -d= -f2-; }
+wait_box() {  # leaves the About box's facts in $work/box
+  local deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ]; do
+    probe box >"$work/box"
+    grep -q '^box_caption=' "$work/box" && return 0
+    sleep 0.3
+  done
+  return 1
+}
+press_box_ok() {
+  local x y w h deadline=$((SECONDS + limit))
+  IFS=, read -r x y w h <<<"$(box_value box_ok)"
+  timeout 5 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+  while [ $SECONDS -lt $deadline ] && probe box | grep -q '^box_caption='; do sleep 0.3; done
+  probe box | grep -q '^box_caption=' && echo open || echo closed
+}
+
+echo "== tray, hotkey, About (English)"
+phase=$SECONDS
+exit_chosen=0
+reset_filter_config
+start_program "$sim" LC_ALL=en_US.UTF-8 KX_SIM_VOLUME="$(winpath "$work/fixture.mft")" \
+  KX_SIM_SIDECAR="$(winpath "$work/fixture.sidecar")"
+main=$(find_window '^Kestrix - Ready')
+if [ -z "$main" ]; then
+  fail "tray phase: ready title"
+  cat "$work/program.log"
+else
+  expect_state "shown at start" visible 1
+  timeout 90 "$wine64" "$work/window_probe.exe" front 60000 >/dev/null 2>&1 &
+  front_pid=$!
+  front=$(find_window '^Kestrix probe front$')
+  expect_state "another window in front" foreground 0
+  hotkey
+  expect_state "ALT+Z hides the visible window while another one is in front" visible 0
+  hotkey
+  expect_state "ALT+Z shows it again" visible 1
+  expect_state "and brings it in front of the other window" foreground 1
+  # The minimise box sends SC_MINIMIZE with low bits set; they must not matter.
+  probe syscommand 0xF022 >/dev/null
+  expect_state "minimising hides the window" visible 0
+  check "hidden, not minimised" "$(state_value iconic)" 0
+  check "no X window mapped for the hidden window" "$(main_mapped '^Kestrix - Ready')" ""
+  hotkey
+  expect_state "ALT+Z shows the minimised-away window" visible 1
+  expect_state "and brings it to the front" foreground 1
+  [ -n "$(main_mapped '^Kestrix - Ready')" ] && ok "its X window is mapped again" ||
+    fail "its X window is mapped again"
+  kill "$front_pid" 2>/dev/null
+  wait "$front_pid" 2>/dev/null
+
+  probe syscommand 0xF020 >/dev/null
+  expect_state "minimising hides the window again" visible 0
+  if ! find_tray_icon; then
+    fail "Wine shows the tray icon"
+  else
+    ok "Wine shows the tray icon"
+    timeout 5 xdotool mousemove "$tray_x" "$tray_y" click 1
+    sleep 1.5
+    probe state >"$work/state"
+    check "a single click on the icon does nothing" "$(state_value visible)" 0
+    timeout 5 xdotool mousemove "$tray_x" "$tray_y" click --repeat 2 --delay 80 1
+    expect_state "a double-click on the icon shows the window" visible 1
+    expect_state "and brings it to the front" foreground 1
+
+    probe syscommand 0xF020 >/dev/null
+    expect_state "hidden for the menu" visible 0
+    if open_tray_menu; then
+      ok "a right click on the icon opens the menu"
+      check "tray menu: Show Window, About / Info, a separator, Exit Kestrix" \
+        "$(menu_matches tray-menu-en LC_ALL=en_US.UTF-8 -- "Show Window" "About / Info" - \
+          "Exit Kestrix")" same
+      probe state >"$work/state"
+      check "the menu leaves the window hidden" "$(state_value visible)" 0
+    else
+      fail "a right click on the icon opens the menu"
+    fi
+    open_tray_menu && click_menu_item 0
+    expect_state "Show Window shows the window" visible 1
+    expect_state "and brings it to the front" foreground 1
+
+    probe syscommand 0xF020 >/dev/null
+    expect_state "hidden for the About box" visible 0
+    open_tray_menu && click_menu_item 1
+    if wait_box; then
+      check "About box caption" "$(box_value box_caption)" "About Kestrix"
+      check "About box text: four lines" "$(box_value box_text)" \
+        'Product: Kestrix Fast Search\nBrand: Kestrix\nWebsite: https://kestrix.app\nVersion: 1.0.0'
+      check "About box has an OK button" "$(box_value box_ok_text)" OK
+      shot about-en
+      cp "$work/about-en.png" "$artifacts/ui-about-en.png"
+      check "OK closes the About box" "$(press_box_ok)" closed
+    else
+      fail "About / Info opens the About box"
+    fi
+
+    [ -n "$(tray_visible)" ] && ok "the icon is still there before exit" ||
+      fail "the icon is still there before exit"
+    open_tray_menu && click_menu_item 3 && exit_chosen=1
+  fi
+  # Whatever failed above, the window must not outlive the phase.
+  [ "$exit_chosen" = 1 ] || { fail "Exit Kestrix chosen from the tray menu"; probe close >/dev/null; }
+fi
+wait_exit
+check "Exit Kestrix ends the program with exit code 0" "$exit_status" 0
+sleep 1
+check "the tray icon is gone after exit" "$(tray_visible)" ""
+echo "  ($((SECONDS - phase)) s)"
+
+# ---- File actions and the list's context menu, English.
+# Real files on Wine's C: stand at the simulated paths of C:\Projects, so that the shell and
+# DeleteFileW act on files the index lists; KX_SIM_FOLLOW_DELETES carries a deletion over to
+# the simulated volume. The menu's items are found from a replica's item places (as above);
+# a grayed item is drawn in mid grey, an enabled one in black.
+projects=$WINEPREFIX/drive_c/Projects
+config_dir=$WINEPREFIX/drive_c/users/$(whoami)/Documents/Kestrix/config
+replica_x=0
+replica_y=0
+open_list_menu() {  # open_list_menu X Y in client coordinates; sets menu_* as open_tray_menu
+  local deadline=$((SECONDS + limit)) line
+  timeout 5 xdotool mousemove $((client_x + $1)) $((client_y + $2)) click 3
+  while [ $SECONDS -lt $deadline ]; do
+    line=$(probe menu | grep -m1 '^menu=')
+    if [ -n "$line" ]; then
+      IFS=, read -r menu_x menu_y menu_w menu_h <<<"${line#menu=}"
+      return 0
+    fi
+    sleep 0.3
+  done
+  return 1
+}
+# Takes SHOT of the open menu, closes it and leaves the replica's item places for item_ink and
+# choose_item; then the ink of the eight items in order, e.g. "black black ... ".
+list_menu_inks() {  # list_menu_inks SHOT
+  local inks="" k
+  replica_x=$menu_x
+  replica_y=$menu_y
+  menu_matches "$1" LC_ALL=en_US.UTF-8 -- "Open File/Folder" "Open Containing Folder" - \
+    "Delete File" "Run as Administrator" "Copy File Path" Properties - \
+    "Open Filter Config Folder" "Reset Filter Tags to Defaults" >/dev/null
+  for k in 0 1 3 4 5 6 8 9; do inks="$inks$(item_ink "$1" $k) "; done
+  menu_inks=$inks
+}
+menu_inks=
+item_ink() {  # item_ink SHOT K: "black" or "gray", the darkest text of replica item K in SHOT
+  local x y w h
+  IFS=, read -r x y w h <<<"$(grep -m1 "^item$2=" "$work/replica" | cut -d= -f2)"
+  convert "$work/$1.png" -crop "${w}x${h}+$x+$y" +repage -colorspace gray \
+    -format '%[fx:minima<0.25?1:0]' info: | sed 's/1/black/; s/0/gray/'
+}
+choose_item() {  # choose_item K: clicks item K of the open menu (separators count)
+  local x y w h
+  IFS=, read -r x y w h <<<"$(grep -m1 "^item$1=" "$work/replica" | cut -d= -f2)"
+  timeout 5 xdotool mousemove $((x - replica_x + menu_x + w / 2)) $((y - replica_y + menu_y + h / 2)) click 1
+  sleep 0.3
+}
+list_command() {  # list_command Y K: right-click at client y and choose item K
+  open_list_menu 100 "$1" && choose_item "$2"
+}
+wait_box_caption() {  # wait_box_caption CAPTION: the box's facts in $work/box
+  local deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ]; do
+    probe box >"$work/box"
+    [ "$(box_value box_caption)" = "$1" ] && return 0
+    sleep 0.3
+  done
+  return 1
+}
+press_box() {  # press_box ID: presses the button and waits for the box to close
+  local deadline=$((SECONDS + limit))
+  probe boxpress "$1" >/dev/null
+  while [ $SECONDS -lt $deadline ] && probe box | grep -q '^box_caption='; do sleep 0.3; done
+}
+icon_colour() {  # icon_colour SHOT: the box icon's average colour as red, yellow or blue
+  local x y w h
+  IFS=, read -r x y w h <<<"$(box_value box_icon)"
+  convert "$work/$1.png" -crop "${w}x${h}+$x+$y" +repage -scale 1x1 \
+    -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info: |
+    awk '{ if ($3 > $1) print "blue"; else if ($1 - $2 > 65) print "red"; else print "yellow" }'
+}
+wait_window() {  # wait_window CLASS|TITLE-REGEX: 1 once such a window of any process shows
+  local deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ]; do
+    probe windows | grep -q "^window=$1" && { echo 1; return; }
+    sleep 0.5
+  done
+  echo 0
+}
+close_window() {  # close_window CLASS|TITLE-REGEX TEXT: closes windows titled with TEXT, waits
+  local deadline=$((SECONDS + limit))
+  # A window left on top of the list would take the next right click.
+  while [ $SECONDS -lt $deadline ] && probe windows | grep -q "^window=$1"; do
+    probe closetitled "$2" >/dev/null
+    sleep 0.5
+  done
+}
+wait_file() {  # wait_file PATH: 1 once it exists
+  local deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ]; do
+    [ -e "$1" ] && { echo 1; return; }
+    sleep 0.3
+  done
+  echo 0
+}
+wait_holding() {  # until the probe started with "hold" has the file open
+  local deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ] && ! grep -q holding "$work/hold"; do sleep 0.2; done
+}
+search_for() {  # search_for WINDOW TEXT: replaces the box's text
+  press "$1" BackSpace 20
+  type_text "$1" "$2"
+}
+row0=$((202 + 10))
+below_rows=$((202 + 3 * 36 + 10))
+
+echo "== file actions and the context menu (English)"
+phase=$SECONDS
+x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -Wall -Wextra -Werror -DUNICODE -D_UNICODE \
+  -municode -static -o "$work/run_marker.exe" tests/ui/probe/run_marker.cpp ||
+  fail "cannot build the run marker"
+# The English defaults as the last start wrote them; then a changed first category to reset.
+cp "$config_dir/filters.ini" "$work/defaults-en.ini"
+reset_filter_config
+mkdir -p "$config_dir"
+sed '1s/All Files=/Everything=/' "$work/defaults-en.ini" >"$config_dir/filters.ini"
+cp "$config_dir/filters.ini" "$work/custom.ini"
+rm -rf "$projects"
+mkdir -p "$projects"
+echo notes >"$projects/notes.txt"
+echo readme >"$projects/README"
+cp "$work/run_marker.exe" "$projects/tool.exe" 2>/dev/null
+# A fresh prefix knows txtfile (Notepad) but does not give .txt that class.
+timeout 30 "$wine64" reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
+start_program "$sim" LC_ALL=en_US.UTF-8 KX_SIM_VOLUME="$(winpath "$work/fixture.mft")" \
+  KX_SIM_SIDECAR="$(winpath "$work/fixture.sidecar")" KX_SIM_FOLLOW_DELETES=1
+main=$(find_window '^Kestrix - Ready')
+if [ -z "$main" ]; then
+  fail "file actions phase: ready title"
+  cat "$work/program.log"
+else
+  read_client
+  check "a changed filters.ini is loaded" "$(tag_caption 0)" "Everything"
+  search_for "$main" notes
+  expect_state "one hit for notes" title "Kestrix - 1 matches · $web"
+
+  if open_list_menu 100 "$row0"; then
+    list_menu_inks menu-row
+    check "menu on a row: all eight items enabled" "$menu_inks" \
+      "black black black black black black black black "
+    check "the right-clicked row is selected before the menu opens" \
+      "$(pixel menu-row 3 $((202 + 4)))" "$selected"
+  else
+    fail "a right click on a row opens the menu"
+  fi
+  if open_list_menu 100 "$below_rows"; then
+    list_menu_inks menu-below
+    check "below the last row: the six file items grayed, the two filter items not" \
+      "$menu_inks" "gray gray gray gray gray gray black black "
+    check "a click below the rows keeps the selection" "$(pixel menu-below 3 206)" "$selected"
+  else
+    fail "a right click below the rows opens the menu"
+  fi
+  list_command "$below_rows" 8
+  check "Open Filter Config Folder opens a folder window on config" \
+    "$(wait_window 'ExplorerWClass|config$')" 1
+  close_window 'ExplorerWClass|config$' config
+
+  list_command "$row0" 5
+  if wait_box_caption Success; then
+    check "copy path: notice" "$(box_value box_text)" "File path copied to clipboard"
+    shot box-copied
+    check "copy path: information icon" "$(icon_colour box-copied)" blue
+    probe clipboard >"$work/clipboard"
+    check "clipboard holds CF_UNICODETEXT" "$(grep -m1 '^clipboard_unicode=' "$work/clipboard")" \
+      clipboard_unicode=1
+    check "clipboard text is the full path" "$(grep -m1 '^clipboard_text=' "$work/clipboard")" \
+      'clipboard_text=C:\Projects\notes.txt'
+    check "the X clipboard has the path" "$(timeout 5 xclip -o -selection clipboard 2>&1)" \
+      'C:\Projects\notes.txt'
+    press_box 1
+  else
+    fail "copy path shows its notice"
+  fi
+
+  list_command "$row0" 0
+  check "open: the shell starts Notepad on the file" "$(wait_window 'Notepad|notes.txt')" 1
+  close_window 'Notepad|notes.txt' Notepad
+  list_command "$row0" 1
+  check "open containing folder: a folder window on Projects" \
+    "$(wait_window 'ExplorerWClass|Projects$')" 1
+  close_window 'ExplorerWClass|Projects$' Projects
+  list_command "$row0" 6
+  # Wine's shell has no properties sheet for files: ShellExecuteExW fails and says why.
+  if wait_box_caption Error; then
+    code=$(box_value box_text | sed -n 's/^Failed to open properties dialog, error: \([0-9]*\)$/\1/p')
+    [ -n "$code" ] && ok "properties: the shell's failure shown with its code ($code)" ||
+      fail "properties: error text \"$(box_value box_text)\""
+    press_box 1
+  else
+    ok "properties: the shell took the request without an error"
+  fi
+
+  timeout 60 "$wine64" "$work/window_probe.exe" hold 'C:\Projects\notes.txt' 60000 \
+    >"$work/hold" 2>/dev/null &
+  holder_pid=$!
+  wait_holding
+  list_command "$row0" 3
+  if wait_box_caption "Confirm delete"; then
+    check "delete asks with the path" "$(box_value box_text)" \
+      'Are you sure you want to delete this file?\n\nC:\Projects\notes.txt'
+    check "delete question: Yes and No" "$(box_value box_buttons)" 6,7
+    shot box-question
+    check "delete question: warning icon" "$(icon_colour box-question)" yellow
+    press_box 7
+    check "No leaves the file" "$([ -e "$projects/notes.txt" ] && echo there)" there
+  else
+    fail "delete asks first"
+  fi
+  list_command "$row0" 3
+  wait_box_caption "Confirm delete" && probe boxpress 6 >/dev/null
+  if wait_box_caption Error; then
+    check "deleting a file in use: the system's code 32" "$(box_value box_text)" \
+      "Failed to delete file, error: 32"
+    shot box-in-use
+    check "delete error: error icon" "$(icon_colour box-in-use)" red
+    press_box 1
+  else
+    fail "deleting a file in use shows an error"
+  fi
+  kill "$holder_pid" 2>/dev/null
+  wait "$holder_pid" 2>/dev/null
+  check "the file in use is still there" "$([ -e "$projects/notes.txt" ] && echo there)" there
+
+  list_command "$row0" 3
+  wait_box_caption "Confirm delete" && probe boxpress 6 >/dev/null
+  if wait_box_caption Success; then
+    check "delete: notice" "$(box_value box_text)" "File deleted"
+    check "the file is gone from Wine's drive" "$([ -e "$projects/notes.txt" ] || echo gone)" gone
+    shot box-deleted
+    check "the list waits for the notice: row 0 still selected" \
+      "$(pixel box-deleted 3 $((202 + 4)))" "$selected"
+    press_box 1
+    shot after-delete
+    check "closing the notice searches again (selection cleared)" \
+      "$(pixel after-delete 3 $((202 + 4)))" "$white"
+  else
+    fail "deleting a file says so"
+  fi
+  found=0
+  deadline=$((SECONDS + limit))
+  while [ $SECONDS -lt $deadline ]; do
+    probe state >"$work/state"
+    [ "$(state_value title)" = "Kestrix - 0 matches · $web" ] && { found=1; break; }
+    press "$main" Return
+    sleep 0.5
+  done
+  check "the deleted file leaves the index" "$found" 1
+
+  search_for "$main" Projects
+  expect_state "one hit for the directory" title "Kestrix - 1 matches · $web"
+  list_command "$row0" 3
+  wait_box_caption "Confirm delete" && probe boxpress 6 >/dev/null
+  if wait_box_caption Error; then
+    code=$(box_value box_text | sed -n 's/^Failed to delete file, error: \([0-9]*\)$/\1/p')
+    [ -n "$code" ] && ok "deleting a directory: the system's code ($code)" ||
+      fail "deleting a directory: \"$(box_value box_text)\""
+    press_box 1
+  else
+    fail "deleting a directory shows an error"
+  fi
+  check "the directory is still there" "$([ -d "$projects" ] && echo there)" there
+
+  search_for "$main" tool
+  expect_state "one hit for tool.exe" title "Kestrix - 1 matches · $web"
+  rm -f "$projects/tool.exe.ran"
+  list_command "$row0" 4
+  check "run as administrator: the shell runs the program" \
+    "$(wait_file "$projects/tool.exe.ran")" 1
+  rm -f "$projects/tool.exe.ran"
+  timeout 5 xdotool mousemove $((client_x + 100)) $((client_y + row0)) click --repeat 2 --delay 80 1
+  check "a double-click opens the hit" "$(wait_file "$projects/tool.exe.ran")" 1
+
+  list_command "$below_rows" 9
+  if wait_box_caption "确认"; then
+    check "reset asks in Chinese under English" "$(box_value box_text)" \
+      '确定要恢复默认筛选标签吗？\n这将覆盖当前自定义配置。'
+    check "reset question: Yes and No" "$(box_value box_buttons)" 6,7
+    press_box 7
+    check "No leaves filters.ini" "$(cmp -s "$config_dir/filters.ini" "$work/custom.ini" && echo same)" same
+    probe state >"$work/state"
+    check "No leaves the tags" "$(tag_caption 0)" 'Everything\n(1)'
+  else
+    fail "reset asks first"
+  fi
+  list_command "$below_rows" 9
+  wait_box_caption "确认" && press_box 6
+  check "Yes writes the defaults into filters.ini" \
+    "$(cmp -s "$config_dir/filters.ini" "$work/defaults-en.ini" && echo same)" same
+  check "filters.bak keeps the start-up copy" \
+    "$(cmp -s "$config_dir/filters.bak" "$work/custom.ini" && echo same)" same
+  expect_state "Yes refreshes the tag bar" title "Kestrix - 1 matches · $web"
+  check "the first tag has its default name and count" "$(tag_caption 0)" 'All Files\n(1)'
+  probe close >/dev/null
+fi
+wait_exit
+check "closing ends with exit code 0" "$exit_status" 0
+echo "  ($((SECONDS - phase)) s)"
+
 # ---- 3. The simulated volume, Chinese.
 echo "== kxsearch_sim.exe on the fixture volume, Chinese"
 phase=$SECONDS
@@ -448,6 +955,27 @@ else
   check "Chinese header band" "$(pixel final-zh 3 170)" "$header"
   check "Chinese column titles are drawn as glyphs" "$(no_ink final-zh 70 165 60 32)" 0
   cp "$work/final-zh.png" "$artifacts/ui-zh.png"
+  # The tray menu and the About box in Chinese, reached as in the English tray phase.
+  probe syscommand 0xF020 >/dev/null
+  expect_state "Chinese: minimising hides the window" visible 0
+  if find_tray_icon && open_tray_menu; then
+    check "Chinese tray menu: 显示窗口, 查看信息, a separator, 退出 Kestrix" \
+      "$(menu_matches tray-menu-zh LOCPATH="$work/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
+        -- 显示窗口 查看信息 - "退出 Kestrix")" same
+    open_tray_menu && click_menu_item 1
+    if wait_box; then
+      check "Chinese About box caption" "$(box_value box_caption)" "关于 Kestrix"
+      check "Chinese About box text: four lines" "$(box_value box_text)" \
+        '产品名称: Kestrix 极速搜索\n官网名称: Kestrix\n官网地址: https://kestrix.app\n版本号: 1.0.0'
+      shot about-zh
+      cp "$work/about-zh.png" "$artifacts/ui-about-zh.png"
+      check "OK closes the Chinese About box" "$(press_box_ok)" closed
+    else
+      fail "Chinese: 查看信息 opens the About box"
+    fi
+  else
+    fail "Chinese: a right click on the tray icon opens the menu"
+  fi
   probe close >/dev/null
 fi
 wait_exit

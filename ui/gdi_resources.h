@@ -1,6 +1,6 @@
-// Move-only owners of the window code's GDI objects and device contexts. Each type knows how
-// its handle is released, so no window code calls DeleteObject, DeleteDC, ReleaseDC or EndPaint
-// itself. Windows destroyed with their parent (child controls, the owned tooltip) are not
+// Move-only owners of the window code's GDI objects, device contexts, menus and icons. Each type
+// knows how its handle is released, so no window code calls DeleteObject, DeleteDC, ReleaseDC or
+// EndPaint itself. Windows destroyed with their parent (child controls, the owned tooltip) are not
 // wrapped: the system destroys them with the main window.
 #pragma once
 
@@ -31,6 +31,22 @@ struct MemoryDcTraits {
     static void Close(Handle handle) { ::DeleteDC(handle); }
 };
 using UniqueMemoryDC = UniqueResource<MemoryDcTraits>;
+
+// A popup menu from CreatePopupMenu, not attached to any window.
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { ::DestroyMenu(handle); }
+};
+using UniqueMenu = UniqueResource<MenuTraits>;
+
+// An icon loaded without LR_SHARED; shared icons (LoadIconW of a system icon) are never owned.
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { ::DestroyIcon(handle); }
+};
+using UniqueIcon = UniqueResource<IconTraits>;
 
 // GetDC / ReleaseDC of one window.
 class WindowDC {

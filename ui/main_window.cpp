@@ -8,6 +8,7 @@
 #include "filters/tag_bar.h"
 #include "index/search_engine.h"
 #include "search/search_run.h"
+#include "ui/context_menu.h"
 #include "ui/control_ids.h"
 #include "ui/gdi_resources.h"
 #include "ui/hover_tip.h"
@@ -15,7 +16,9 @@
 #include "ui/results_list.h"
 #include "ui/search_edit.h"
 #include "ui/texts.h"
+#include "ui/tray_icon.h"
 #include "ui/window_state.h"
+#include "ui/window_visibility.h"
 
 namespace kx {
 
@@ -84,6 +87,8 @@ LRESULT OnCreate(HWND window) {
     CreateTagBar(window);
     CreateStatusLine(window);
     HoverTip = CreateHoverTip(window);
+    RegisterToggleHotkey(window);
+    AddTrayIcon(window);
     ::SetWindowTextW(window, Text(TextId::IndexingTitle));
     // MainWindow is stored only once creation has returned, so the handle goes in explicitly.
     TheSearchEngine().InitBackground(window);
@@ -142,7 +147,9 @@ LRESULT OnPaint(HWND window) {
     return 0;
 }
 
-LRESULT OnDestroy() {
+LRESULT OnDestroy(HWND window) {
+    RemoveTrayIcon();
+    UnregisterToggleHotkey(window);
     ExitRequested.exchange(true);
     ::PostQuitMessage(0);
     return 0;
@@ -155,7 +162,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_CREATE:
             return OnCreate(window);
         case WM_DESTROY:
-            return OnDestroy();
+            return OnDestroy(window);
         case WM_SIZE:
             return OnSize(window, lParam);
         case WM_PAINT:
@@ -178,6 +185,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnListButtonUp();
         case WM_LBUTTONDBLCLK:
             return OnListDoubleClick(window, lParam);
+        case WM_RBUTTONUP:
+            return OnListRightButtonUp(window, lParam);
         case WM_MOUSEWHEEL:
             return OnMouseWheel(wParam);
         case WM_MOUSELEAVE:
@@ -192,6 +201,17 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             break;
         case WM_SORT_PROGRESS:
             OnSortProgress(window, wParam, lParam);
+            return 0;
+        case WM_SYSCOMMAND:
+            if (OnSysCommand(window, wParam))
+                return 0;
+            break;
+        case WM_HOTKEY:
+            if (OnHotkey(window, wParam))
+                return 0;
+            break;
+        case WM_TRAY_NOTIFY:
+            OnTrayNotify(window, lParam);
             return 0;
         default:
             break;

@@ -11,7 +11,7 @@
 #include "search/search_state.h"
 #include "search/sort_worker.h"
 #include "search/visible_results.h"
-#include "ui/file_open_action.h"
+#include "ui/file_actions.h"
 #include "ui/hover_tip.h"
 #include "ui/list_view_state.h"
 #include "ui/results_list.h"
@@ -173,7 +173,7 @@ LRESULT OnListDoubleClick(HWND window, LPARAM lParam) {
         return 0;
     SelectedRow = row;
     InvalidateWindow(window);
-    OpenOnDoubleClick(row);
+    OpenOnDoubleClick();
     return 0;
 }
 

@@ -20,6 +20,44 @@ enum class TextId {
     ColumnModified,
     ColumnCreated,
     ColumnPath,
+    TrayTip,
+    TrayShowWindow,
+    TrayAbout,
+    TrayExit,
+    AboutCaption,
+    AboutProductLine,
+    AboutBrandLine,
+    AboutWebsiteLabel,  // followed by the web address
+    AboutVersionLine,
+    // The file actions' message boxes; "...Format" texts hold one %lu, the system error code.
+    InfoCaption,
+    ErrorCaption,
+    SuccessCaption,
+    SelectFileFirst,
+    NoFilePath,
+    OpenFailedFormat,
+    DeleteQuestion,  // followed by the path
+    DeleteCaption,
+    FileDeleted,
+    DeleteFailedFormat,
+    RunAsFailedFormat,
+    PathCopied,
+    ClipboardMemoryFailed,
+    ClipboardOpenFailed,
+    ClipboardSetFailed,
+    PropertiesFailedFormat,
+    // The results list's context menu.
+    MenuOpen,
+    MenuOpenFolder,
+    MenuDelete,
+    MenuRunAsAdmin,
+    MenuCopyPath,
+    MenuProperties,
+    MenuOpenFilterFolder,
+    MenuResetFilters,
+    // The reset question: Chinese under both languages.
+    ResetFiltersQuestion,
+    ResetFiltersCaption,
     Count
 };
 
