@@ -15,7 +15,7 @@ class VisibleList : public SearchStateTest {
         SetCategoryCount(7);
         volume = &test.AddVolume(u"C:");
         AddFile(*volume, u"report.TXT");
-        AddFile(*volume, u"reports", true);
+        AddFile(*volume, u"reports.docx", true);  // a directory named like a document
         AddFile(*volume, u"report.txt.jpg");
         AddFile(*volume, u"report");
         AddFile(*volume, u"report.doc");
@@ -55,6 +55,7 @@ TEST_F(VisibleList, AllFilesKeepsEveryHitDirectoriesIncluded) {
 }
 
 TEST_F(VisibleList, OtherCategoriesKeepOnlyFilesWithTheirExtensionsInOrder) {
+    // reports.docx, a directory, is left out of Documents.
     Publish(u"report");
     SelectCategory(1);
     EXPECT_EQ(NamesOf(*GetVisibleResults()), (Names{u"report.TXT", u"report.doc"}));
