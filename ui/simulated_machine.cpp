@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,16 +58,23 @@ std::shared_ptr<sim::SimVolume> LoadFixtureVolume(const std::wstring& mftPath) {
     return volume;
 }
 
-void WatchTrigger(std::wstring triggerPath, std::shared_ptr<sim::SimVolume> volume) {
-    while (!ExitRequested.load()) {
-        if (FileExists(triggerPath)) {
-            // The empty path names the root directory.
-            if (const std::optional<std::uint64_t> root = volume->FindByPath(u""))
-                volume->CreateFile(*root, kSimTriggeredFileName, kTriggeredFileSize);
-            return;
+// On a thread of its own, which ends with the program if the file never comes.
+void WhenFileAppears(std::wstring path, std::function<void()> action) {
+    std::thread([path = std::move(path), action = std::move(action)] {
+        while (!ExitRequested.load()) {
+            if (FileExists(path)) {
+                action();
+                return;
+            }
+            std::this_thread::sleep_for(kTriggerPollInterval);
         }
-        std::this_thread::sleep_for(kTriggerPollInterval);
-    }
+    }).detach();
+}
+
+void CreateTriggeredFile(sim::SimVolume& volume) {
+    // The empty path names the root directory.
+    if (const std::optional<std::uint64_t> root = volume.FindByPath(u""))
+        volume.CreateFile(*root, kSimTriggeredFileName, kTriggeredFileSize);
 }
 
 // The simulated path on the real drive of the same letter.
@@ -124,7 +132,11 @@ void PrepareSimulatedMachine() {
     if (EnvironmentValue(L"KX_SIM_FOLLOW_DELETES"))
         std::thread(FollowDeletions, volume).detach();
     if (std::optional<std::wstring> trigger = EnvironmentValue(L"KX_SIM_TRIGGER"))
-        std::thread(WatchTrigger, std::move(*trigger), std::move(volume)).detach();
+        WhenFileAppears(std::move(*trigger), [volume] { CreateTriggeredFile(*volume); });
+    if (std::optional<std::wstring> release = EnvironmentValue(L"KX_SIM_HOLD_INDEX")) {
+        volume->SetHeld(true);
+        WhenFileAppears(std::move(*release), [volume] { volume->SetHeld(false); });
+    }
 }
 
 }  // namespace kx

@@ -9,6 +9,8 @@
 // - KX_SIM_TRIGGER: a file path polled five times a second; once the file exists, a file
 //   named kSimTriggeredFileName is created in C:'s root directory, with its journal records,
 //   as a user creating a file would.
+// - KX_SIM_HOLD_INDEX: a file path polled the same way; until the file exists, C: answers no
+//   control code, so the index stays unbuilt and the window stays in its indexing state.
 // - KX_SIM_FOLLOW_DELETES (any value): the files and directories of C: that also exist on the
 //   machine's own C: drive when the program starts are watched, five times a second; one that
 //   disappears from the real drive (the program deleted it) is deleted from the simulated

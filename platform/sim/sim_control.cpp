@@ -103,7 +103,8 @@ void Damage(const SimFault& fault, void* output, std::uint32_t outputSize,
 std::uint32_t SimVolume::Control(std::uint32_t code, const void* input, std::uint32_t inputSize,
                                  void* output, std::uint32_t outputSize,
                                  std::uint32_t* bytesReturned) {
-    std::lock_guard<std::mutex> guard(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    released_.wait(lock, [this] { return !state_->held; });
     State& state = *state_;
     std::uint32_t ignored = 0;
     if (bytesReturned == nullptr)

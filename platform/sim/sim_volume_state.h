@@ -73,6 +73,7 @@ struct SimVolumeState {
     std::uint32_t controlCalls = 0;
     bool removed = false;
     bool accessDenied = false;
+    bool held = false;
     // Children by (parent record, folded name), built by the first path lookup and kept
     // up to date by every change after it.
     std::unique_ptr<std::unordered_multimap<std::uint64_t, std::uint64_t>> childIndex;

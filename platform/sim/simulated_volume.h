@@ -26,6 +26,7 @@
 //   journal's first record. A StartUsn past NextUsn returns the 8-byte header only.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -108,6 +109,9 @@ class SimVolume {
     void InjectFault(const SimFault& fault);
     void SetRemoved(bool removed);      // control codes then fail with 1167
     void SetAccessDenied(bool denied);  // opening the device fails (no administrator rights)
+    // While held, every control code waits before it is served, as on a volume that is slow to
+    // answer; changes and queries go on. Releasing serves the waiting calls.
+    void SetHeld(bool held);
     bool IsRemoved() const;
     bool IsAccessDenied() const;
     std::uint32_t ControlCallCount() const;  // control codes served so far
@@ -157,7 +161,8 @@ class SimVolume {
   private:
     using State = SimVolumeState;
     mutable std::mutex mutex_;
-    State* state_;  // owned
+    std::condition_variable released_;  // with mutex_: state_->held was cleared
+    State* state_;                      // owned
 };
 
 }  // namespace kx::sim

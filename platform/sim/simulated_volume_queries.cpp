@@ -48,6 +48,14 @@ void SimVolume::SetRemoved(bool removed) {
     state_->removed = removed;
 }
 
+void SimVolume::SetHeld(bool held) {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        state_->held = held;
+    }
+    released_.notify_all();
+}
+
 void SimVolume::SetAccessDenied(bool denied) {
     std::lock_guard<std::mutex> guard(mutex_);
     state_->accessDenied = denied;

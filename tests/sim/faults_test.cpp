@@ -1,6 +1,10 @@
 // Injected faults and a removed volume, as the program's error paths need them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <future>
+
 #include "platform/windows_errors.h"
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
@@ -86,6 +90,21 @@ TEST_F(Faults, ARemovedVolumeFailsEveryCallAndCountsIt) {
     EXPECT_EQ(volume.ControlCallCount(), before + 3);
     volume.SetRemoved(false);
     EXPECT_EQ(Enum(volume, 0).error, 0u);
+}
+
+TEST_F(Faults, AHeldVolumeServesNoCallUntilReleasedButTakesChanges) {
+    volume.SetHeld(true);
+    std::future<Reply> pending = std::async(std::launch::async, [this] { return Enum(volume, 0); });
+    EXPECT_EQ(pending.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+    const std::uint32_t calls = volume.ControlCallCount();
+    volume.CreateFile(kRootDirectoryFrn, u"made while held");
+    volume.SetHeld(false);
+    const Reply reply = pending.get();
+    EXPECT_EQ(reply.error, 0u);
+    EXPECT_TRUE(std::any_of(reply.records.begin(), reply.records.end(), [](const Record& record) {
+        return record.name == u"made while held";
+    })) << "the waiting call is served as the volume stands when it is released";
+    EXPECT_EQ(volume.ControlCallCount(), calls + 1);
 }
 
 }  // namespace
