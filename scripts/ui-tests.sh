@@ -16,16 +16,21 @@
 #     the probe draws), Show Window, the About box's four lines, Exit Kestrix ends with exit
 #     code 0 and the icon goes.
 #  +. kxsearch_sim.exe, English, over real files on Wine's C:\Projects: the list's context
-#     menu (a right click selects the row; below the rows the six file items are grayed and
-#     the filter items work), copy path (read back from Wine's and the X clipboard), open,
+#     menu (a right click selects the row; below the rows and on the header the six file
+#     items are grayed and the filter items work; a search while the menu is open leaves the
+#     file commands asking for a row), copy path (read back from Wine's and the X clipboard), open,
 #     open containing folder, properties, delete (asks; No keeps the file; a file in use and a
 #     directory give the system's code; a real delete is reported, then searches again and
 #     the file leaves the index), run as administrator and the double-click (the shell runs a
 #     marker program), and the Chinese-only reset question (No keeps, Yes writes the defaults
 #     and renames the tags).
+#  +. kxsearch_sim.exe in Chinese with C: answering nothing until the test lets it: the
+#     search box is disabled, a tag click gives the idle title, the ready title follows; and
+#     closing while the index is still being built ends with exit code 0.
 #  3. kxsearch_sim.exe in Chinese (a zh_CN locale built for the run, Wine's font substitution
-#     for the program's face): titles, status line, default tag names, column titles, the tray
-#     menu and the About box.
+#     for the program's face), started with a command line it must ignore: titles, status
+#     line, default tag names, column titles, the tray menu, the About box, and the close box
+#     ending the program and removing the icon.
 #
 #   scripts/ui-tests.sh [BUILD_DIR]      (default build/windows-x64; needs bin/kxsearch.exe
 #                                         and bin/kxsearch_sim.exe of an x86-64 build)
@@ -34,7 +39,7 @@
 # the About box of each as ui-about-en.png and ui-about-zh.png.
 # KX_UI_TIMEOUT (default 60) bounds every wait; the whole run takes about seven minutes.
 # KX_UI_PHASES picks phases by name, e.g. "tray actions" (default: noexe english tray actions
-# chinese); "actions" starts from the defaults an English phase before it wrote.
+# early chinese); "actions" starts from the defaults an English phase before it wrote.
 # KX_UI_KEEP=1 keeps the work folder (screenshots, replicas, program log) and names it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -75,7 +80,7 @@ cleanup() {
   if [ "${KX_UI_KEEP:-0}" = 1 ]; then echo "ui-tests: work folder kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
-phases=" ${KX_UI_PHASES:-noexe english tray actions chinese} "
+phases=" ${KX_UI_PHASES:-noexe english tray actions early chinese} "
 wanted() { [[ $phases == *" $1 "* ]]; }
 
 ok() {
@@ -863,6 +868,30 @@ if wanted actions; then
       fail "copy path shows its notice (a box: \"$(box_value box_caption)\", \"$(box_value box_text)\")"
     fi
 
+    # A new result list while the menu is open clears the selection, so a file command then
+    # asks for a row instead of acting on whatever now stands in the old one.
+    if open_list_menu 100 "$row0"; then
+      probe settext o >/dev/null
+      deadline=$((SECONDS + limit))
+      while [ $SECONDS -lt $deadline ]; do
+        probe state >"$work/state"
+        [ "$(state_value title)" != "Kestrix - 1 matches · $web" ] && break
+        sleep 0.3
+      done
+      choose_item 5
+      if wait_box_caption Info; then
+        check "a search while the menu is open: the command asks for a row" \
+          "$(box_value box_text)" "Please select a file first"
+        press_box 1
+      else
+        fail "a search while the menu is open: the command asks for a row"
+      fi
+    else
+      fail "the menu opens again on the row"
+    fi
+    search_for "$main" notes
+    expect_state "one hit for notes again" title "Kestrix - 1 matches · $web"
+
     list_command "$row0" 0
     check "open: the shell starts Notepad on the file" "$(wait_window 'Notepad|notes.txt')" 1
     close_window 'Notepad|notes.txt' Notepad
@@ -973,6 +1002,45 @@ if wanted actions; then
   fi
   wait_exit
   check "closing ends with exit code 0" "$exit_status" 0
+  echo "  ($((SECONDS - phase)) s)"
+fi
+
+# ---- Before the index is ready, Chinese, whose idle title is not its ready title: the volume
+# answers nothing until a file appears.
+if wanted early; then
+  echo "== kxsearch_sim.exe before its index is ready, Chinese"
+  phase=$SECONDS
+  reset_filter_config
+  release=$work/release-index
+  start_held() {
+    rm -f "$release"
+    start_program "$sim" LOCPATH="$work/locale" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
+      KX_SIM_VOLUME="$(winpath "$work/fixture.mft")" \
+      KX_SIM_SIDECAR="$(winpath "$work/fixture.sidecar")" KX_SIM_HOLD_INDEX="$(winpath "$release")"
+  }
+  start_held
+  main=$(find_window '^正在初始化全盘索引')
+  if [ -z "$main" ]; then
+    fail "the indexing title while the volume answers nothing"
+    cat "$work/program.log"
+  else
+    ok "the indexing title while the volume answers nothing"
+    read_client
+    check "the search box takes no input yet" "$(state_value search_enabled)" 0
+    click "$(($(tag_field 0 x) + 20))" 70
+    expect_state "a tag click before the index: the idle title" title "Kestrix 极速搜索 -  $web"
+    touch "$release"
+    expect_state "then the ready title once the index is built" title "Kestrix 极速搜索 - $web"
+    expect_state "and the search box is enabled" search_enabled 1
+    probe close >/dev/null
+  fi
+  wait_exit
+  check "closing ends with exit code 0" "$exit_status" 0
+  start_held
+  main=$(find_window '^正在初始化全盘索引')
+  probe close >/dev/null
+  wait_exit
+  check "closing while the index is still being built: exit code 0" "$exit_status" 0
   echo "  ($((SECONDS - phase)) s)"
 fi
 

@@ -3,8 +3,10 @@
 // not X windows), the tag buttons' places and marks, and the client area's
 // place on the screen. It also closes or resizes the window, and scrolls it one line down
 // as the scroll bar's arrow does (a real click on the arrow repeats when the machine is slow).
+// "settext" replaces the search box's text as typing would, also while a menu of the program
+// is open and takes the keyboard.
 //
-//   window_probe.exe state | close | resize WIDTH HEIGHT | linedown
+//   window_probe.exe state | close | resize WIDTH HEIGHT | linedown | settext TEXT
 //   window_probe.exe syscommand CODE | tray MOUSE-MESSAGE | menu | menukey KEY... | box | boxok
 //
 // "syscommand" and "tray" post WM_SYSCOMMAND and the icon's callback message (0x8001, icon 1,
@@ -415,6 +417,10 @@ int wmain(int argc, wchar_t** argv) {
         result = PressBoxButton(main, static_cast<int>(std::wcstol(argv[2], nullptr, 0)));
     } else if (command == L"linedown") {
         ::PostMessageW(main, WM_VSCROLL, SB_LINEDOWN, 0);
+    } else if (command == L"settext" && argc > 2) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(::GetDlgItem(main, kSearchEditId), WM_SETTEXT, 0,
+                              reinterpret_cast<LPARAM>(argv[2]), SMTO_ABORTIFHUNG, 5000, &ignored);
     } else if (command == L"resize" && argc > 3) {
         ::SetWindowPos(main, nullptr, 0, 0, std::wcstol(argv[2], nullptr, 10),
                        std::wcstol(argv[3], nullptr, 10), SWP_NOMOVE | SWP_NOZORDER);
