@@ -29,9 +29,9 @@
 // "boxpress" presses the message box's button ID (1 OK, 6 Yes, 7 No); "box" also lists the
 // box's button ids and the place of its icon, whose colours tell the icon kind. "clipboard"
 // prints whether CF_UNICODETEXT is there and its text. "windows" lists the visible top-level
-// windows of every process (class and title), "closetitled" posts WM_CLOSE to those whose
-// title holds TEXT. "hold" keeps a file open without any sharing for MS milliseconds, as
-// another program using it would (no Kestrix window needed).
+// windows of every process (class and title), "closetitled" posts WM_CLOSE to those of other
+// programs whose title holds TEXT. "hold" keeps a file open without any sharing for MS
+// milliseconds, as another program using it would (no Kestrix window needed).
 //
 // "state" prints one "key=value" line per fact, UTF-8, line feeds inside texts as "\n".
 // Exit code 0, or 1 when no window of class KESTRIXWND exists (for menu, menukey, box and
@@ -274,7 +274,15 @@ int PrintClipboard() {
 
 struct TitleMatch {
     const wchar_t* part;  // null: print every window
+    DWORD sparedProcess;  // Kestrix's: its hover tip can carry the same title as a shell window
 };
+
+DWORD OwningProcess(HWND window) {
+    DWORD process = 0;
+    if (window != nullptr)
+        ::GetWindowThreadProcessId(window, &process);
+    return process;
+}
 
 BOOL CALLBACK VisitVisibleWindow(HWND window, LPARAM context) {
     const auto* match = reinterpret_cast<const TitleMatch*>(context);
@@ -285,13 +293,14 @@ BOOL CALLBACK VisitVisibleWindow(HWND window, LPARAM context) {
     const std::wstring title = TextOf(window);
     if (match->part == nullptr)
         std::printf("window=%s|%s\n", Utf8(className).c_str(), Utf8(title).c_str());
-    else if (title.find(match->part) != std::wstring::npos)
+    else if (title.find(match->part) != std::wstring::npos &&
+             OwningProcess(window) != match->sparedProcess)
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
 }
 
 int VisitWindows(const wchar_t* titlePart) {
-    TitleMatch match{titlePart};
+    TitleMatch match{titlePart, OwningProcess(::FindWindowW(L"KESTRIXWND", nullptr))};
     ::EnumWindows(&VisitVisibleWindow, reinterpret_cast<LPARAM>(&match));
     return 0;
 }
