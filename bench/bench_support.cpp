@@ -1,5 +1,6 @@
 #include "bench/bench_support.h"
 
+#include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -134,6 +135,16 @@ void ConfigureHeap() {
         mallopt(M_MMAP_MAX, 0);
         mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
     }
+}
+
+int RunBenchmarks(int argc, char** argv, void (*registerAll)()) {
+    ConfigureHeap();
+    benchmark::Initialize(&argc, argv);
+    registerAll();
+    benchmark::AddCustomContext("heap", WarmHeap() ? "warm" : "fresh");
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 bool WarmHeap() {

@@ -44,6 +44,10 @@ std::unique_ptr<SearchEngine> EngineOver(std::unique_ptr<VolumeIndex> volume);
 void ConfigureHeap();
 bool WarmHeap();
 
+// The whole main of a benchmark program: the heap set up first, then registerAll's benchmarks
+// run with the heap's kind recorded in the results.
+int RunBenchmarks(int argc, char** argv, void (*registerAll)());
+
 // Resident set size of this process in bytes, after returning free heap memory to the system
 // (not under a warm heap, where the figure therefore means little).
 std::size_t ResidentBytes();

@@ -94,11 +94,5 @@ void RegisterAll() {
 }  // namespace kx::bench
 
 int main(int argc, char** argv) {
-    kx::bench::ConfigureHeap();
-    benchmark::Initialize(&argc, argv);
-    kx::bench::RegisterAll();
-    benchmark::AddCustomContext("heap", kx::bench::WarmHeap() ? "warm" : "fresh");
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kx::bench::RunBenchmarks(argc, argv, &kx::bench::RegisterAll);
 }
