@@ -5,19 +5,11 @@
 #include <string>
 
 #include "common/process_state.h"
+#include "tests/ui/in_language.h"
 #include "ui/texts.h"
 
 namespace kx {
 namespace {
-
-class InLanguage {
-  public:
-    explicit InLanguage(bool chinese) : saved_(UseChinese) { UseChinese = chinese; }
-    ~InLanguage() { UseChinese = saved_; }
-
-  private:
-    bool saved_;
-};
 
 TEST(ErrorCodeTexts, CarryTheCodeInUnsignedDecimal) {
     InLanguage english(false);
