@@ -30,6 +30,13 @@ void SleepFor(VolumeIndex& volume, std::chrono::milliseconds duration) {
         guard, deadline, [&] { return !volume.monitorActive.load() || ExitRequested.load(); });
 }
 
+// Refills the table from the MFT, built aside and swapped in. A rebuild that fails waits like
+// any other error instead of asking again at once, forever.
+void Rebuild(VolumeIndex& volume) {
+    if (!volume.BuildTable(volume.rootPath, false))
+        SleepFor(volume, volume.monitorTimings.afterError);
+}
+
 }  // namespace
 
 void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
@@ -82,17 +89,19 @@ bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size
     return status != UsnReadStatus::kMalformed;
 }
 
-void ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size) {
+bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size) {
     if (size <= kUsnReplyHeaderSize)
-        return;
+        return true;
+    bool whole;
     {
         std::unique_lock<SrwLock> guard(volume.lock);
-        ApplyJournalReply(volume, reply, size);
+        whole = ApplyJournalReply(volume, reply, size);
     }
     // deadCount has no other writer than this thread, so reading it unlocked here is safe;
     // Compact takes the lock itself.
     if (volume.deadCount > kCompactAbove)
         volume.Compact();
+    return whole;
 }
 
 void MonitorJournal(VolumeIndex& volume) {
@@ -113,15 +122,23 @@ void MonitorJournal(VolumeIndex& volume) {
             SendVolumeControl(volume.volumeHandle, FSCTL_READ_USN_JOURNAL, &request,
                               sizeof(request), buffer, kJournalBufferBytes, &got);
         if (error == 0) {
-            ProcessJournalReply(volume, buffer, std::min<std::size_t>(got, kJournalBufferBytes));
-            SleepFor(volume, volume.monitorTimings.afterRead);
+            if (ProcessJournalReply(volume, buffer,
+                                    std::min<std::size_t>(got, kJournalBufferBytes))) {
+                SleepFor(volume, volume.monitorTimings.afterRead);
+            } else {
+                // The changes after a damaged record cannot be located, yet the reply's next
+                // USN lies past them: reading on would lose them for good, just as a lost
+                // journal does, and only the MFT still knows them. The pause first keeps a
+                // volume whose every reply comes back damaged from being enumerated back to
+                // back.
+                SleepFor(volume, volume.monitorTimings.afterError);
+                if (volume.monitorActive.load() && !ExitRequested.load())
+                    Rebuild(volume);
+            }
         } else if (error == kErrorJournalNotActive || error == kErrorJournalEntryDeleted) {
             // The journal was deleted or has overwritten what was still to be read: only a
-            // fresh read of the MFT can bring the table back in step. A rebuild that fails
-            // waits like any other error instead of asking again at once, forever.
-            if (!volume.BuildTable(volume.rootPath, false)) {
-                SleepFor(volume, volume.monitorTimings.afterError);
-            }
+            // fresh read of the MFT can bring the table back in step.
+            Rebuild(volume);
         } else if (error == kErrorAccessDenied || error == kErrorInvalidHandle ||
                    error == kErrorDeviceNotConnected) {
             // The volume stays searchable with its last state.

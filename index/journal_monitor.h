@@ -29,7 +29,8 @@ bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size
 
 // What the monitor does with one successful read of `size` bytes: applies a reply longer than
 // its header under `lock` held exclusively, then compacts once more than 10,000 records are
-// dead. The caller must not hold `lock`.
-void ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
+// dead. The caller must not hold `lock`. Returns false when a malformed record cut the reply
+// short: the table then misses the changes after it, and only a rebuild brings them back.
+bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
 
 }  // namespace kx

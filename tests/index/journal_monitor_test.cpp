@@ -174,6 +174,28 @@ TEST_F(JournalMonitor, AMalformedReplyIsCutShortAndReadingGoesOn) {
     EXPECT_TRUE(Eventually([&] { return Live(later).has_value(); }));
 }
 
+TEST_F(JournalMonitor, ADamagedReplyLeadsToARebuildThatKeepsTheChangesAfterTheDamage) {
+    ASSERT_TRUE(CaughtUp());
+    volume->StopMonitor();
+    // All in one reply, whose first record is damaged: nothing after it can be located.
+    const std::uint64_t created = simVolume->CreateFile(docs, u"after-damage.txt");
+    simVolume->Delete(report);
+    simVolume->InjectFault({FSCTL_READ_USN_JOURNAL, 1, 0, 0, 8, {0, 0, 0, 0}});
+    const std::uint64_t generation = volume->renumberGeneration;
+    volume->monitorActive.store(true);
+    volume->monitorThread = std::thread(MonitorJournal, std::ref(*volume));
+
+    EXPECT_TRUE(Eventually([&] { return Live(created) && !Live(report); }));
+    {
+        std::shared_lock<SrwLock> guard(volume->lock);
+        EXPECT_NE(volume->renumberGeneration, generation) << "rebuilt, not read again";
+    }
+    EXPECT_EQ(LiveRecords(), simVolume->LiveEntries().size());
+    // It goes on following the journal from where the rebuild left it.
+    const std::uint64_t later = simVolume->CreateFile(docs, u"later.txt");
+    EXPECT_TRUE(Eventually([&] { return Live(later).has_value(); }));
+}
+
 TEST_F(JournalMonitor, AReplyOfOnlyItsHeaderLeavesTheNextUsnAlone) {
     ASSERT_TRUE(CaughtUp());
     const std::int64_t before = volume->nextUsn;
