@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails unless every DLL that the given .exe files import ships with Windows itself, so that
-# the program runs on a bare system without any MinGW runtime DLL beside it.
+# the program runs on a bare system without any MinGW runtime DLL beside it, and unless every
+# 32-bit program is large-address aware: without that mark Windows gives it 2 GiB, not 4.
 #
 #   scripts/check-imports.sh FILE.exe [FILE.exe ...]
 set -euo pipefail
@@ -58,6 +59,21 @@ for exe in "$@"; do
     failed=1
     continue
   }
+  if [ "$tool" = i686-w64-mingw32-objdump ]; then
+    # The file header's flags, IMAGE_FILE_LARGE_ADDRESS_AWARE being 0x20.
+    characteristics=$(sed -n 's/^Characteristics[[:space:]]*0x\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" |
+      head -n 1)
+    if [ -z "$characteristics" ]; then
+      echo "check-imports: $exe: no Characteristics in the file header" >&2
+      failed=1
+      continue
+    fi
+    if (((0x$characteristics & 0x20) == 0)); then
+      echo "check-imports: $exe: not large-address aware (Characteristics 0x$characteristics)" >&2
+      failed=1
+      continue
+    fi
+  fi
   mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$dump" |
     tr '[:upper:]' '[:lower:]' | sort -u)
   if [ ${#dlls[@]} -eq 0 ]; then
