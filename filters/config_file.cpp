@@ -31,11 +31,12 @@ std::u16string GetFilterBakPath() {
 
 bool LoadFilterConfig(const std::u16string& path, CategoryList* categories) {
     std::string bytes;
-    if (!ReadWholeFile(path, &bytes, kMaxFilterConfigBytes))
+    bool complete = false;
+    if (!ReadFileUntilError(path, &bytes, kMaxFilterConfigBytes, &complete))
         return false;
     CategoryList loaded;
     if (!ParseFilterConfig(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                           &loaded) ||
+                           &loaded, complete ? ReadEnd::kEndOfFile : ReadEnd::kCutShortByError) ||
         loaded.empty())
         return false;
     *categories = std::move(loaded);

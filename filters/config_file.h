@@ -17,10 +17,10 @@ std::u16string GetConfigDir();
 std::u16string GetFilterIniPath();  // GetConfigDir() + "filters.ini"
 std::u16string GetFilterBakPath();  // GetConfigDir() + "filters.bak"
 
-// True when the file was read whole and held at least one category line; then *categories is
-// replaced by them. Otherwise (missing, unreadable, too large, UTF-16 big-endian, no valid
-// line) false with *categories untouched. A read that fails part-way loads nothing, rather
-// than the lines read before the failure.
+// True when the file held at least one category line; then *categories is replaced by them.
+// Otherwise (missing, unopenable, too large, UTF-16 big-endian, no valid line) false with
+// *categories untouched. A read error part-way ends the file there: the lines read before it
+// count, the piece of a line that it interrupted does not.
 bool LoadFilterConfig(const std::u16string& path, CategoryList* categories);
 
 // Writes categories (FilterCategories by default) to path through a temporary file beside it,

@@ -50,6 +50,37 @@ void DecodeUtf16Le(const std::uint8_t* data, std::size_t length, std::u16string*
         *text += kReplacement;
 }
 
+struct LinePiece {
+    std::size_t end;  // one past the piece, its line end included
+    bool whole;       // it ended at a line end or at the length limit, not at the text's end
+};
+
+// The line piece that starts at `start`, cut as a text-mode read with a buffer of
+// kFilterLinePieceUnits units would cut it: CR LF arrives there as one LF, so it takes one unit
+// of the piece.
+LinePiece NextPiece(std::u16string_view text, std::size_t start) {
+    std::size_t units = 0;
+    std::size_t at = start;
+    while (at < text.size()) {
+        if (units == kFilterLinePieceUnits)
+            return {at, true};
+        if (text[at] == u'\n')
+            return {at + 1, true};
+        if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n')
+            return {at + 2, true};
+        if (IsHighSurrogate(text[at]) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
+            if (units + 2 > kFilterLinePieceUnits)
+                return {at, true};
+            at += 2;
+            units += 2;
+            continue;
+        }
+        ++at;
+        ++units;
+    }
+    return {at, units == kFilterLinePieceUnits};
+}
+
 }  // namespace
 
 bool DecodeFilterConfigText(const std::uint8_t* data, std::size_t length, std::u16string* text) {
@@ -103,7 +134,8 @@ bool ParseFilterLine(std::u16string_view line, FilterCategory* category) {
     return true;
 }
 
-bool ParseFilterConfig(const std::uint8_t* data, std::size_t length, CategoryList* categories) {
+bool ParseFilterConfig(const std::uint8_t* data, std::size_t length, CategoryList* categories,
+                       ReadEnd readEnd) {
     std::u16string text;
     if (!DecodeFilterConfigText(data, length, &text))
         return false;
@@ -111,13 +143,13 @@ bool ParseFilterConfig(const std::uint8_t* data, std::size_t length, CategoryLis
     const std::u16string_view all(text);
     std::size_t start = 0;
     while (start < all.size()) {
-        std::size_t end = all.find(u'\n', start);
-        if (end == std::u16string_view::npos)
-            end = all.size();
+        const LinePiece piece = NextPiece(all, start);
+        if (!piece.whole && readEnd == ReadEnd::kCutShortByError)
+            break;
         FilterCategory category;
-        if (ParseFilterLine(all.substr(start, end - start), &category))
+        if (ParseFilterLine(all.substr(start, piece.end - start), &category))
             categories->push_back(std::move(category));
-        start = end + 1;
+        start = piece.end;
     }
     return true;
 }

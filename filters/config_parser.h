@@ -25,8 +25,20 @@ bool DecodeFilterConfigText(const std::uint8_t* data, std::size_t length, std::u
 // the extensions, trimmed, folded to lower case and given a leading "." where they lack one.
 bool ParseFilterLine(std::u16string_view line, FilterCategory* category);
 
-// Every category of the file, in line order. LF ends a line (a CR before it is trimmed); a line
-// is parsed whole, whatever its length. False when the text cannot be decoded.
-bool ParseFilterConfig(const std::uint8_t* data, std::size_t length, CategoryList* categories);
+// Lines are read in pieces of at most this many UTF-16 units, the line end (CR LF or LF, one
+// unit) counted: a longer line is parsed as several lines, the first cut at this length, and a
+// later piece counts only when it holds "=" of its own. A surrogate pair is never split: a cut
+// that would fall inside one comes a unit earlier.
+constexpr std::size_t kFilterLinePieceUnits = 1023;
+
+// How the bytes given to ParseFilterConfig end: at the end of the file, or where a read error
+// stopped the reading. In the second case the last piece, unless it was whole, is dropped: it
+// may have lost extensions or half a character.
+enum class ReadEnd { kEndOfFile, kCutShortByError };
+
+// Every category of the file, in line order, read in line pieces as above. False when the
+// text cannot be decoded.
+bool ParseFilterConfig(const std::uint8_t* data, std::size_t length, CategoryList* categories,
+                       ReadEnd readEnd = ReadEnd::kEndOfFile);
 
 }  // namespace kx

@@ -26,6 +26,12 @@ bool DeleteFileAt(const std::u16string& path);
 
 // Whole-file reads and writes of raw bytes. ReadWholeFile fails on files above maxBytes.
 bool ReadWholeFile(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes);
+
+// Reads a file from its start until its end or the first read error. False, with *bytes
+// untouched, when it cannot be opened, is no regular file or holds more than maxBytes; else
+// true with the bytes read, and *complete false when a read error cut them short.
+bool ReadFileUntilError(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes,
+                        bool* complete);
 bool WriteWholeFile(const std::u16string& path, const std::string& bytes);
 
 }  // namespace kx

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "common/utf.h"
 #include "platform/file_system.h"
+#include "platform/posix/read_fault.h"
 
 namespace kx {
 
@@ -67,25 +70,46 @@ class UniqueFd {
     int fd_;
 };
 
+std::atomic<std::uint64_t> ReadFaultAfter{kNoReadFault};
+
+// ::read, unless the injected fault says this read of the file fails.
+ssize_t ReadSome(int fd, char* buffer, std::size_t size, std::uint64_t readSoFar) {
+    const std::uint64_t faultAfter = ReadFaultAfter.load();
+    if (faultAfter != kNoReadFault) {
+        if (readSoFar >= faultAfter) {
+            errno = EIO;
+            return -1;
+        }
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(size, faultAfter - readSoFar));
+    }
+    return ::read(fd, buffer, size);
+}
+
 // Reads fd to its end in chunks, handing each to consume; false on a read error or when
-// consume refuses a chunk.
+// consume refuses a chunk. *readError, when given, tells the two apart.
 template <typename Consume>
-bool ReadChunks(int fd, Consume consume) {
+bool ReadChunks(int fd, Consume consume, bool* readError = nullptr) {
     char buffer[65536];
+    std::uint64_t readSoFar = 0;
     while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = ReadSome(fd, buffer, sizeof buffer, readSoFar);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0)
+        if (got < 0) {
+            if (readError != nullptr)
+                *readError = true;
             return false;
+        }
         if (got == 0)
             return true;
+        readSoFar += static_cast<std::uint64_t>(got);
         if (!consume(buffer, static_cast<std::size_t>(got)))
             return false;
     }
 }
 
-bool ReadAll(const std::string& path, std::string* bytes, std::uint64_t maxBytes) {
+bool ReadAll(const std::string& path, std::string* bytes, std::uint64_t maxBytes,
+             bool* complete = nullptr) {
     // O_NONBLOCK so that a FIFO in place of the file cannot hang the start-up; it is refused
     // below, and has no effect on regular files.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -97,14 +121,20 @@ bool ReadAll(const std::string& path, std::string* bytes, std::uint64_t maxBytes
         return false;
     std::string content;
     content.reserve(static_cast<std::size_t>(info.st_size));
-    const bool complete = ReadChunks(fd.get(), [&](const char* chunk, std::size_t size) {
-        if (content.size() + size > maxBytes)
-            return false;  // grew while being read
-        content.append(chunk, size);
-        return true;
-    });
-    if (!complete)
+    bool readError = false;
+    const bool whole = ReadChunks(
+        fd.get(),
+        [&](const char* chunk, std::size_t size) {
+            if (content.size() + size > maxBytes)
+                return false;  // grew while being read
+            content.append(chunk, size);
+            return true;
+        },
+        &readError);
+    if (!whole && !(readError && complete != nullptr))
         return false;
+    if (complete != nullptr)
+        *complete = whole;
     *bytes = std::move(content);
     return true;
 }
@@ -261,6 +291,16 @@ bool DeleteFileAt(const std::u16string& path) {
 bool ReadWholeFile(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes) {
     std::string native;
     return ToNativePath(path, &native) && ReadAll(native, bytes, maxBytes);
+}
+
+bool ReadFileUntilError(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes,
+                        bool* complete) {
+    std::string native;
+    return ToNativePath(path, &native) && ReadAll(native, bytes, maxBytes, complete);
+}
+
+void SetReadFaultAfter(std::uint64_t bytes) {
+    ReadFaultAfter.store(bytes);
 }
 
 bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/win32/unique_handle.h"
@@ -83,7 +84,8 @@ bool DeleteFileAt(const std::u16string& path) {
     return ::DeleteFileW(wide.c_str()) != FALSE;
 }
 
-bool ReadWholeFile(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes) {
+bool ReadFileUntilError(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes,
+                        bool* complete) {
     std::wstring wide;
     if (!ToPathOrFail(path, &wide))
         return false;
@@ -111,14 +113,28 @@ bool ReadWholeFile(const std::u16string& path, std::string* bytes, std::uint64_t
             {std::uint64_t{kChunkBytes}, room + 1, std::max<std::uint64_t>(rest, 4096)}));
         content.resize(offset + want);
         DWORD got = 0;
-        if (!::ReadFile(file.get(), &content[offset], want, &got, nullptr))
-            return false;
+        if (!::ReadFile(file.get(), &content[offset], want, &got, nullptr)) {
+            content.resize(offset);
+            *complete = false;
+            *bytes = std::move(content);
+            return true;
+        }
         content.resize(offset + got);
         if (got == 0)
             break;
         if (content.size() > limit)
             return false;
     }
+    *complete = true;
+    *bytes = std::move(content);
+    return true;
+}
+
+bool ReadWholeFile(const std::u16string& path, std::string* bytes, std::uint64_t maxBytes) {
+    std::string content;
+    bool complete = false;
+    if (!ReadFileUntilError(path, &content, maxBytes, &complete) || !complete)
+        return false;
     *bytes = std::move(content);
     return true;
 }

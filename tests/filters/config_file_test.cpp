@@ -8,6 +8,10 @@
 #include "filters/default_categories.h"
 #include "tests/filters/filter_test_support.h"
 
+#if !defined(_WIN32)
+#include "platform/posix/read_fault.h"
+#endif
+
 namespace kx {
 namespace {
 
@@ -113,6 +117,60 @@ TEST_F(FilterSaveTest, LoadingAMissingOrEmptyFileLeavesTheListAlone) {
     EXPECT_FALSE(LoadFilterConfig(Path("empty.ini"), &list));
     EXPECT_EQ(list, (CategoryList{{u"kept", {}}}));
 }
+
+#if !defined(_WIN32)
+// Only the POSIX file layer can be made to fail a read part-way.
+class FilterReadErrorTest : public testing::ScratchFolderTest {
+  protected:
+    void TearDown() override {
+        SetReadFaultAfter(kNoReadFault);
+        ScratchFolderTest::TearDown();
+    }
+    CategoryList LoadFailingAfter(std::uint64_t bytes, bool* loaded) {
+        CategoryList list{{u"kept", {}}};
+        SetReadFaultAfter(bytes);
+        *loaded = LoadFilterConfig(Path("filters.ini"), &list);
+        SetReadFaultAfter(kNoReadFault);
+        return list;
+    }
+
+    const std::string file_ = "A=.a\r\nB=.b1,.b2\r\nC=.c\r\n";
+};
+
+TEST_F(FilterReadErrorTest, KeepsTheLinesReadBeforeTheErrorButNotTheOneItCut) {
+    Write("filters.ini", file_);
+    bool loaded = false;
+    EXPECT_EQ(LoadFailingAfter(file_.find(".b2") + 2, &loaded), (CategoryList{{u"A", {u".a"}}}));
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(LoadFailingAfter(file_.find("C="), &loaded),
+              (CategoryList{{u"A", {u".a"}}, {u"B", {u".b1", u".b2"}}}));
+    EXPECT_TRUE(loaded);
+    // Nothing whole before the error: nothing loads, and the list stays as it was.
+    EXPECT_EQ(LoadFailingAfter(3, &loaded), (CategoryList{{u"kept", {}}}));
+    EXPECT_FALSE(loaded);
+}
+
+TEST_F(FilterReadErrorTest, AWholePieceOfALongLineReadBeforeTheErrorCounts) {
+    // A 1,023-unit piece, then "X=.b,.c" as a piece of its own.
+    Write("filters.ini", "Long=." + std::string(1017, 'a') + "X=.b,.c\n");
+    bool loaded = false;
+    EXPECT_EQ(LoadFailingAfter(1023 + 4, &loaded),
+              (CategoryList{{u"Long", {u"." + std::u16string(1017, u'a')}}}));
+    EXPECT_EQ(LoadFailingAfter(kNoReadFault, &loaded).back(),
+              (FilterCategory{u"X", {u".b", u".c"}}));
+}
+
+TEST_F(FilterReadErrorTest, StartUpUsesThePartlyReadFileAndDoesNotOverwriteIt) {
+    UseChinese = false;
+    Write("filters.ini", file_);
+    Write("filters.bak", "Old=.x\r\n");
+    SetReadFaultAfter(file_.find("B="));
+    InitFilterConfigIn(Utf8ToUtf16(Root().u8string()));
+    SetReadFaultAfter(kNoReadFault);
+    EXPECT_EQ(FilterCategories, (CategoryList{{u"A", {u".a"}}}));
+    EXPECT_EQ(Read("filters.ini"), file_);
+}
+#endif
 
 }  // namespace
 }  // namespace kx

@@ -42,14 +42,58 @@ TEST(FilterLineParsing, SplitsAtTheFirstEqualsAndKeepsInnerBlanksAndRepeats) {
               (CategoryList{{u"a", {u".b=.c"}}, {u"My Files", {u".a b"}}, {u"My Files", {u".c"}}}));
 }
 
-TEST(FilterLineParsing, ParsesALongLineWhole) {
-    std::string line = "Many=";
-    CategoryList expected{{u"Many", {}}};
-    for (int i = 0; i < 400; ++i) {  // about 2,800 units, far past any read buffer
-        line += ".e" + std::to_string(i) + ",";
-        expected[0].extensions.push_back(u".e" + Utf8ToUtf16(std::to_string(i)));
+// head followed by fill, units code units in all (ASCII, so bytes and units agree).
+std::string Padded(const std::string& head, std::size_t units, char fill) {
+    return head + std::string(units - head.size(), fill);
+}
+
+std::u16string Units(std::size_t count, char16_t fill) {
+    return std::u16string(count, fill);
+}
+
+TEST(FilterLinePieces, ALineOfAtMost1023UnitsIsReadWholeWhateverItsLineEnd) {
+    const std::string line = Padded("Long=.", 1023, 'a');
+    const CategoryList whole{{u"Long", {u"." + Units(1023 - 6, u'a')}}};
+    for (const char* end : {"", "\n", "\r\n"})
+        EXPECT_EQ(Parse(line + end + "Next=.n"), (CategoryList{whole[0], {u"Next", {u".n"}}}))
+            << "line end of " << std::string(end).size();
+    // 1,022 units and CR LF fill one piece exactly.
+    EXPECT_EQ(Parse(Padded("Long=.", 1022, 'a') + "\r\nNext=.n").size(), 2u);
+}
+
+TEST(FilterLinePieces, The1024thUnitStartsAPieceSkippedWithoutEquals) {
+    for (const char* rest : {"b", "bc,.d"}) {
+        const std::string line = Padded("Long=.", 1023, 'a') + rest;
+        EXPECT_EQ(Parse(line + "\r\nNext=.n"),
+                  (CategoryList{{u"Long", {u"." + Units(1023 - 6, u'a')}}, {u"Next", {u".n"}}}))
+            << rest;
     }
-    EXPECT_EQ(Parse(line + "\nNext=.n"), (CategoryList{expected[0], {u"Next", {u".n"}}}));
+}
+
+TEST(FilterLinePieces, APieceAfterTheCutHoldingEqualsIsACategoryOfItsOwn) {
+    const std::string line = Padded("Long=.", 1023, 'a') + " Cut = .X, y";
+    EXPECT_EQ(Parse(line + "\n"),
+              (CategoryList{{u"Long", {u"." + Units(1023 - 6, u'a')}}, {u"Cut", {u".x", u".y"}}}));
+    // The cut falls inside the name: both halves stand alone, and only the second has "=".
+    EXPECT_EQ(Parse(Padded("", 1023, 'n') + "ame=.z"), (CategoryList{{u"ame", {u".z"}}}));
+}
+
+TEST(FilterLinePieces, AVeryLongLineIsCutEvery1023Units) {
+    std::string line = "Many=";
+    for (int i = 0; i < 400; ++i)  // about 2,800 units: three pieces
+        line += ".e" + std::to_string(i) + ",";
+    FilterCategory firstPiece;
+    ASSERT_TRUE(ParseFilterLine(Utf8ToUtf16(line.substr(0, 1023)), &firstPiece));
+    EXPECT_EQ(Parse(line + "\nNext=.n"), (CategoryList{firstPiece, {u"Next", {u".n"}}}));
+}
+
+TEST(FilterLinePieces, ACutNeverSplitsASurrogatePair) {
+    // U+1F600 would take units 1,023 and 1,024: the piece ends before it instead.
+    const std::u16string text = u"A=." + Units(1019, u'a') + u"\U0001F600=.b";
+    const CategoryList categories = Parse(Utf16ToUtf8(text));
+    EXPECT_EQ(categories,
+              (CategoryList{{u"A", {u"." + Units(1019, u'a')}}, {u"\U0001F600", {u".b"}}}));
+    EXPECT_EQ(Parse("\xFF\xFE" + Utf16Le(text)), categories);
 }
 
 TEST(FilterFileEncoding, SkipsTheUtf8MarkAndReadsUnmarkedUtf8) {
