@@ -25,6 +25,9 @@ LRESULT OnListButtonUp();
 LRESULT OnListDoubleClick(HWND window, LPARAM lParam);
 LRESULT OnListMouseMove(HWND window, LPARAM lParam);
 LRESULT OnListMouseLeave();
+// The window is being hidden: its tip goes, and the hovered cell is forgotten, so that the
+// first mouse move after the window is shown again brings the tip back even over that cell.
+void OnListHidden();
 LRESULT OnListCaptureChanged(HWND window, LPARAM lParam);
 LRESULT OnListSetCursor(HWND window, WPARAM wParam, LPARAM lParam);
 

@@ -190,6 +190,10 @@ LRESULT OnListMouseLeave() {
     return 0;
 }
 
+void OnListHidden() {
+    ClearHover();
+}
+
 LRESULT OnListSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
     if (ResizingColumn.active) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEWE));

@@ -2,6 +2,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/hover_tip.h"
+#include "ui/results_list.h"
 #include "ui/system_command.h"
 
 namespace kx {
@@ -12,6 +13,7 @@ constexpr UINT kToggleKey = 'Z';
 
 void HideMainWindow(HWND window) {
     // The tip is a tracking popup of its own: hiding its owner would leave it on screen.
+    OnListHidden();
     HideHoverTip();
     ::ShowWindow(window, SW_HIDE);
 }
