@@ -15,7 +15,6 @@
 #include "search/search_run.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
-#include "ui/com_apartment.h"
 #include "ui/file_action_texts.h"
 #include "ui/list_view_state.h"
 #include "ui/search_edit.h"
@@ -84,9 +83,10 @@ std::optional<std::wstring> SelectedPath() {
     return path;
 }
 
-// ShellExecuteExW on a zero-filled structure; false with the error code in *code.
+// ShellExecuteExW on a zero-filled structure; false with the error code in *code. The window's
+// thread stays in its COM apartment for good, so a verb that a shell extension finishes after
+// the call returns still has it.
 bool ExecuteVerb(const wchar_t* verb, const std::wstring& path, ULONG mask, DWORD* code) {
-    ComApartment apartment;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = mask;
@@ -106,7 +106,6 @@ void OpenPath(const std::wstring& path) {
 }
 
 void ShowInFolder(const std::wstring& path) {
-    ComApartment apartment;
     const std::wstring parameters = SelectInFolderParameters(path);
     // The folder window reports nothing, whatever happens.
     ::ShellExecuteW(nullptr, L"open", L"explorer.exe", parameters.c_str(), nullptr, SW_SHOWNORMAL);

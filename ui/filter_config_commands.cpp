@@ -10,7 +10,6 @@
 #include "filters/config_startup.h"
 #include "filters/tag_bar.h"
 #include "platform/win32/wide_string.h"
-#include "ui/com_apartment.h"
 #include "ui/texts.h"
 #include "ui/window_state.h"
 
@@ -18,7 +17,6 @@ namespace kx {
 
 void OpenFilterConfigFolder() {
     const std::wstring folder = ToWide(GetConfigDir());
-    ComApartment apartment;
     ::ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

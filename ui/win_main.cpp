@@ -11,6 +11,7 @@
 #include "resources/product.h"
 #include "search/search_state.h"
 #include "ui/admin_check.h"
+#include "ui/com_apartment.h"
 #include "ui/main_window.h"
 #include "ui/simulated_machine.h"
 #include "ui/texts.h"
@@ -63,6 +64,7 @@ void InitCommonControlClasses() {
     UseChinese = IsChineseUiLanguage(::GetUserDefaultUILanguage());
     if (!RunningAsAdministrator())
         RefuseWithoutAdministrator();
+    EnterWindowThreadApartment();
     InitFilterConfig();
     PrepareSimulatedMachine();
     InitCommonControlClasses();
