@@ -216,8 +216,6 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
         got < sizeof(journal)) {
         return false;
     }
-    journalId = journal.UsnJournalID;
-    nextUsn = journal.NextUsn;
 
     // Built aside and swapped in, so that readers of a published volume see either the old
     // table or the new one, never one half emptied or half refilled.
@@ -233,6 +231,10 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
         std::swap(names, table.names);
         std::swap(frnToIndex, table.frnToIndex);
         deadCount = table.deadCount;
+        // Under the lock with the table they describe, so that whoever reads the journal
+        // position under it knows which changes the table holds.
+        journalId = journal.UsnJournalID;
+        nextUsn = journal.NextUsn;
         ++renumberGeneration;
         std::unique_lock<SrwLock> cacheGuard(attributeCacheLock);
         attributeCache.clear();
