@@ -26,6 +26,7 @@ void IndexDrive(SearchEngine& engine, const std::u16string& drive) {
     if (fileSystem != u"NTFS")
         return;
     auto volume = std::make_unique<VolumeIndex>();
+    volume->monitorTimings = engine.monitorTimings;
     if (!volume->Build(drive))
         return;  // destroying it closes whatever was opened
     std::lock_guard<std::mutex> guard(engine.volumesMutex);

@@ -21,6 +21,8 @@ struct SearchEngine {
     // False until the start-up finished; then true when at least one volume was built.
     // Atomic so that a search started before the end may look at it safely.
     std::atomic<bool> ready{false};
+    // Given to every volume before its build starts its journal monitor.
+    MonitorTimings monitorTimings;
 
     // Starts the detached discovery thread and returns at once.
     void InitBackground(WindowHandle window);

@@ -80,6 +80,20 @@ TEST(KxqueryOptions, CategoryMustNameADefaultCategory) {
     ErrorOf({"--demo", "--query", "a", "--category", "1", "--category", "2"});
 }
 
+TEST(KxqueryOptions, JournalPollIsABoundedMillisecondCountForScripts) {
+    std::string error;
+    const auto options = Parse({"--demo", "--script", "s.txt", "--journal-poll", "20"}, &error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->journalPollMilliseconds, 20u);
+    EXPECT_NE(ErrorOf({"--demo", "--script", "s", "--journal-poll", "0"}).find("--journal-poll 0"),
+              std::string::npos);
+    ErrorOf({"--demo", "--script", "s", "--journal-poll", "60001"});
+    ErrorOf({"--demo", "--script", "s", "--journal-poll", "-5"});
+    ErrorOf({"--demo", "--script", "s", "--journal-poll", "5", "--journal-poll", "6"});
+    EXPECT_NE(ErrorOf({"--demo", "--query", "a", "--journal-poll", "5"}).find("needs --script"),
+              std::string::npos);
+}
+
 TEST(KxqueryOptions, EveryErrorNamesTheArgument) {
     EXPECT_NE(ErrorOf({"--demo", "--frobnicate"}).find("--frobnicate"), std::string::npos);
     EXPECT_NE(ErrorOf({"--demo", "--query"}).find("--query needs a value"), std::string::npos);

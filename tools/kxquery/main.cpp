@@ -149,6 +149,10 @@ int main(int argc, char** argv) {
     if (!kx::query::LoadVolumes(*options, &error))
         return Fail(error);
     kx::SearchEngine& engine = kx::TheSearchEngine();
+    if (options->journalPollMilliseconds != 0) {
+        engine.monitorTimings.afterRead =
+            std::chrono::milliseconds(options->journalPollMilliseconds);
+    }
     if (!kx::query::IndexAllDrives(engine))
         return Fail("no NTFS volume could be indexed", kRunFailed);
     if (options->printCount)

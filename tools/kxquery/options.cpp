@@ -10,6 +10,8 @@ namespace kx::query {
 
 namespace {
 
+constexpr std::int32_t kLongestJournalPoll = 60000;
+
 // "K=FILE" with K a drive letter; the letter is returned in upper case.
 bool SplitDriveAssignment(const std::string& text, char* letter, std::string* file) {
     if (text.size() < 3 || text[1] != '=' || !std::isalpha(static_cast<unsigned char>(text[0]))) {
@@ -31,7 +33,7 @@ VolumeSource* FindVolume(Options& options, char letter) {
 bool TakesValue(const std::string& argument) {
     return argument == "--volume" || argument == "--sidecar" || argument == "--query" ||
            argument == "--category" || argument == "--sort" || argument == "--queries-from" ||
-           argument == "--script" || argument == "--lang";
+           argument == "--script" || argument == "--lang" || argument == "--journal-poll";
 }
 
 // Digits only, no sign and no blank, small enough for a category index.
@@ -116,6 +118,18 @@ struct Parser {
             options.settings.category = index;
             return true;
         }
+        if (argument == "--journal-poll") {
+            if (options.journalPollMilliseconds != 0)
+                return Fail("argument --journal-poll given twice");
+            std::int32_t milliseconds = 0;
+            if (!ParseIndex(value, &milliseconds) || milliseconds < 1 ||
+                milliseconds > kLongestJournalPoll) {
+                return Fail("argument --journal-poll " + value + ": expected 1 to " +
+                            std::to_string(kLongestJournalPoll) + " milliseconds");
+            }
+            options.journalPollMilliseconds = static_cast<std::uint32_t>(milliseconds);
+            return true;
+        }
         if (argument == "--sort") {
             if (options.settings.sortColumn != 0)
                 return Fail("argument --sort given twice");
@@ -174,6 +188,8 @@ struct Parser {
             return Fail("argument --sort needs --query or --script");
         if (options.settings.details && !printsHits)
             return Fail("argument --details needs --query or --script");
+        if (options.journalPollMilliseconds != 0 && options.scriptFile.empty())
+            return Fail("argument --journal-poll needs --script");
         if (categoryGiven && modes == 0)
             return Fail("argument --category needs --query, --queries-from or --script");
         // Listing the categories needs no volume.

@@ -35,6 +35,8 @@ struct Options {
     std::optional<std::string> query;  // UTF-8, as given
     std::string queriesFrom;           // file name, "-" for standard input, empty when none
     std::string scriptFile;            // empty when none
+    // The journal monitors' pause between reads; 0 keeps the program's own.
+    std::uint32_t journalPollMilliseconds = 0;
     QuerySettings settings;
 };
 
