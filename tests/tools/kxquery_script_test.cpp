@@ -85,6 +85,33 @@ TEST(KxqueryScriptRun, ADeletedJournalIsRebuiltWithTheChangesMadeMeanwhile) {
     EXPECT_EQ(HitsAfter(run, "query after-rebuild"), Lines{"C:\\after-rebuild.txt"});
 }
 
+TEST(KxqueryScriptRun, AQueryWaitsUntilABacklogOfTensOfThousandsOfChangesIsApplied) {
+    // Some seven megabytes of journal, over a hundred batches; a shorter pause between reads
+    // keeps the test quick, while the script still runs far ahead of the monitor.
+    constexpr int kFiles = 20000;
+    std::string script = "mkdir C:\\bulk\n";
+    for (int i = 0; i < kFiles; ++i)
+        script += "create C:\\bulk\\bulk-" + std::to_string(i) + ".txt\n";
+    script += "query bulk-19999\n";
+    for (int i = 0; i < kFiles; i += 2)
+        script += "delete C:\\bulk\\bulk-" + std::to_string(i) + ".txt\n";
+    script += "query bulk-\n";
+    script += "delete C:\\bulk\n";
+    script += "create C:\\bulk-survivor.txt\n";
+    script += "query bulk\n";
+    const ToolRun run = RunScript(script, {"--journal-poll", "20"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(HitsAfter(run, "query bulk-19999"), Lines{"C:\\bulk\\bulk-19999.txt"});
+    const Lines halfDeleted = HitsAfter(run, "query bulk-");
+    EXPECT_EQ(halfDeleted.size(), static_cast<std::size_t>(kFiles / 2));
+    for (const std::string& hit : halfDeleted) {
+        const int number = std::stoi(hit.substr(hit.rfind('-') + 1));
+        ASSERT_EQ(number % 2, 1) << "deleted, yet found: " << hit;
+    }
+    EXPECT_EQ(HitsAfter(run, "query bulk"), Lines{"C:\\bulk-survivor.txt"});
+}
+
 TEST(KxqueryScriptRun, ARemovedDriveStaysSearchableWithItsLastState) {
     const ToolRun run = RunScript(
         "remove-drive C:\n"

@@ -2,13 +2,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <thread>
 
 #include "common/utf.h"
+#include "index/search_engine.h"
 #include "platform/sim/simulated_drives.h"
 #include "platform/usn_layout.h"
 #include "tools/kxquery/hit_printing.h"
@@ -180,16 +180,26 @@ bool ApplyChange(StepContext& context) {
     return true;
 }
 
-bool RunQueryStep(QueryWindow& window, const Machine& machine, const ScriptStep& step,
-                  const std::string& where, const QuerySettings& settings, std::string* problem) {
-    std::vector<std::shared_ptr<sim::SimVolume>> volumes;
-    for (const auto& [letter, volume] : machine.present)
-        volumes.push_back(volume);
-    if (!WaitForJournalMonitors(volumes)) {
-        std::fflush(stdout);
-        std::cerr << "kxquery: warning: " << where
-                  << ": the journal monitors did not catch up within 5 s\n";
+// Each drive still on the machine with the engine's table of it; a drive that was not indexed
+// has no monitor to wait for.
+std::vector<MonitoredDrive> MonitoredDrives(const Machine& machine) {
+    std::vector<MonitoredDrive> drives;
+    // Complete and unchanging once the start-up is over.
+    for (const auto& table : TheSearchEngine().volumes) {
+        const std::u16string& root = table->rootPath;
+        const auto found = root.size() == 2 ? machine.present.find(static_cast<char>(root[0]))
+                                            : machine.present.end();
+        if (found != machine.present.end())
+            drives.push_back(MonitoredDrive{found->second, table.get()});
     }
+    return drives;
+}
+
+bool RunQueryStep(QueryWindow& window, const Machine& machine, const ScriptStep& step,
+                  const QuerySettings& settings, std::string* problem) {
+    // A stale answer printed as if it were current is worse than none.
+    if (!WaitForJournalMonitors(MonitoredDrives(machine), kJournalPatience, problem))
+        return false;
     const SearchOutcome outcome = RunQuery(window, step.name, settings, problem);
     if (!outcome.completed)
         return false;
@@ -215,7 +225,7 @@ bool RunScript(QueryWindow& window, const std::vector<ScriptStep>& steps, const 
         if (step.kind == StepKind::kWait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(step.milliseconds));
         } else if (step.kind == StepKind::kQuery) {
-            applied = RunQueryStep(window, machine, step, where, settings, &problem);
+            applied = RunQueryStep(window, machine, step, settings, &problem);
         } else {
             StepContext context{machine, step, &problem};
             applied = ApplyChange(context);

@@ -32,6 +32,10 @@ Hits of --query and of script queries:
   --details            "NAME<TAB>SIZE<TAB>MODIFIED<TAB>CREATED<TAB>FULL PATH" per hit
   --lang en|zh         names of the categories (default en)
 
+Script runs:
+  --journal-poll MS    the journal monitors pause MS milliseconds between reads instead of
+                       300 (1 to 60000), so that large scripts are followed sooner
+
 Script lines (UTF-8; blank lines and lines starting with # are skipped; a field holding
 blanks is written in double quotes; PATH is a full path such as C:\Users\a.txt, with \ or /):
   create PATH [SIZE]       create a file of SIZE bytes (default 0)
@@ -44,8 +48,10 @@ blanks is written in double quotes; PATH is a full path such as C:\Users\a.txt, 
   delete-journal K:        delete the change journal of drive K: (the monitor rebuilds)
   remove-drive K:          take drive K: off the machine (its table stays searchable)
   wait MS                  sleep MS milliseconds
-  query TEXT               wait until every journal monitor has read the changes, then
-                           search for TEXT (everything after "query" and one blank)
+  query TEXT               wait until every journal monitor has applied the changes made
+                           so far, then search for TEXT (everything after "query" and one
+                           blank); the wait lasts as long as the monitors make headway, and
+                           ends the script with an error once one has stood still for 10 s
 Every step is echoed as "> LINE"; the hits of a query follow it.
 
 Errors (unknown argument, missing value, unreadable file, malformed script line) give one
