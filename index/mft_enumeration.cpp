@@ -196,12 +196,10 @@ bool VolumeIndex::Build(const std::u16string& drive) {
 bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     if (&drive != &rootPath)
         rootPath = drive;
-    if (volumeHandle != kInvalidVolumeHandle) {
-        CloseVolume(volumeHandle);
-        volumeHandle = kInvalidVolumeHandle;
-    }
-    volumeHandle = OpenVolume(u"\\\\.\\" + rootPath);
-    if (volumeHandle == kInvalidVolumeHandle)
+    // Closed before the device is opened anew: a rebuild never holds the volume twice.
+    volumeHandle.reset();
+    volumeHandle.reset(OpenVolume(u"\\\\.\\" + rootPath));
+    if (!volumeHandle)
         return false;
 
     // Gives a volume without a journal one; the query below decides whether it is usable.
@@ -220,7 +218,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     // Built aside and swapped in, so that readers of a published volume see either the old
     // table or the new one, never one half emptied or half refilled.
     FreshTable table;
-    EnumerateMft(volumeHandle, journal.NextUsn, table);
+    EnumerateMft(volumeHandle.get(), journal.NextUsn, table);
     table.JoinBlocks();
     const bool exiting = ExitRequested.load();
     if (!exiting)

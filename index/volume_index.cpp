@@ -8,8 +8,8 @@ namespace kx {
 
 VolumeIndex::~VolumeIndex() {
     StopMonitor();
-    if (volumeHandle != kInvalidVolumeHandle)
-        CloseVolume(volumeHandle);
+    // Only now that the monitor no longer reads the journal through it.
+    volumeHandle.reset();
     std::unique_lock<SrwLock> cacheGuard(attributeCacheLock);
     attributeCache.clear();
 }

@@ -58,7 +58,7 @@ struct VolumeIndex {
     NamePool names;
     FrnMap frnToIndex;
     mutable SrwLock lock;
-    VolumeHandle volumeHandle = kInvalidVolumeHandle;
+    UniqueVolumeHandle volumeHandle;
     std::uint64_t journalId = 0;
     std::int64_t nextUsn = 0;
     std::atomic<bool> monitorActive{false};

@@ -57,8 +57,7 @@ VolumeHandle OpenVolume(const std::u16string& deviceName) {
 }
 
 void CloseVolume(VolumeHandle handle) {
-    // 0 is never a handle CreateFileW returns; a zeroed handle field must not close anything.
-    if (handle != kInvalidVolumeHandle && handle != 0)
+    if (IsOpenVolumeHandle(handle))
         ::CloseHandle(ToNative(handle));
 }
 

@@ -117,7 +117,7 @@ TEST_F(MftEnumeration, FailsWhenTheJournalCannotBeQueried) {
     simVolume->InjectFault({FSCTL_QUERY_USN_JOURNAL, 1, kErrorJournalNotActive, 0, 0, {}});
     VolumeIndex volume;
     EXPECT_FALSE(volume.Build(u"C:"));
-    EXPECT_NE(volume.volumeHandle, kInvalidVolumeHandle) << "the handle is closed on destruction";
+    EXPECT_TRUE(volume.volumeHandle.valid()) << "the handle is closed on destruction";
     EXPECT_FALSE(volume.monitorActive.load());
 }
 
