@@ -95,6 +95,16 @@ class PaintDC {
     HDC dc_ = nullptr;
 };
 
+// Selects bitmap into dc in place of *selected, which is then deleted, and keeps the new one in
+// *selected. An empty bitmap, or one the DC refuses, changes nothing and returns false: the
+// old bitmap stays selected and usable (deleted while selected, it would leak instead).
+inline bool ReplaceSelectedBitmap(HDC dc, UniqueBitmap* selected, UniqueBitmap bitmap) {
+    if (!bitmap || ::SelectObject(dc, bitmap.get()) == nullptr)
+        return false;
+    *selected = std::move(bitmap);
+    return true;
+}
+
 // Selects an object into a DC and puts the one it replaced back when it leaves scope.
 class SelectGuard {
   public:

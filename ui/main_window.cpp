@@ -98,9 +98,10 @@ LRESULT OnCreate(HWND window) {
 void ReplaceBackBuffer(HWND window) {
     WindowDC windowDC(window);
     // Compatible with the window, not the memory DC, which would give a monochrome bitmap.
-    UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDC.get(), ClientWidth, ClientHeight));
-    ::SelectObject(BackBufferDC.get(), bitmap.get());
-    BackBufferBitmap = std::move(bitmap);
+    // Out of GDI memory the old bitmap goes on serving, painting only what fits in it.
+    ReplaceSelectedBitmap(
+        BackBufferDC.get(), &BackBufferBitmap,
+        UniqueBitmap(::CreateCompatibleBitmap(windowDC.get(), ClientWidth, ClientHeight)));
 }
 
 LRESULT OnSize(HWND window, LPARAM lParam) {
