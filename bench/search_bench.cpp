@@ -44,7 +44,7 @@ void BM_Search(benchmark::State& state, Corpus corpus, std::u16string query) {
     for (auto _ : state) {
         ResultList result = MatchVolumes(engine, query, SearchGeneration.load());
         hits = result.items.size();
-        benchmark::DoNotOptimize(result.items.data());
+        benchmark::DoNotOptimize(result.items.begin());
         // Freeing the list is the next search's business, not this one's.
         state.PauseTiming();
         { ResultList done = std::move(result); }

@@ -37,8 +37,9 @@ Fixture& TheFixture() {
         // MatchVolumes serves it, which gives the largest list the table can yield.
         made.hits = std::make_shared<ResultList>(
             MatchVolumes(*made.engine, std::u16string(), SearchGeneration.load()));
-        for (MatchItem& item : made.hits->items)
-            LoadDetails(item);
+        for (std::size_t i = 0; i < made.hits->size(); ++i)
+            LoadDetails(made.hits->Hit(i),
+                        made.hits->details->entries[DetailsKeyOf(made.hits->items[i])]);
         return made;
     }();
     return fixture;

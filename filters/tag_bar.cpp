@@ -42,11 +42,11 @@ std::uint64_t CountForCategory(std::size_t category) {
     // A fresh reference per category: a search may publish between two of them, and each is
     // counted on the list that was current when its turn came.
     const SharedResults results = TakeCurrentResults();
-    if (!results || results->items.empty())
+    if (!results || results->empty())
         return 0;
     if (category == 0)
-        return results->items.size();
-    return CountHitsInCategory(*results, static_cast<std::int32_t>(category), true);
+        return results->size();
+    return CountHits(*results, static_cast<std::int32_t>(category), true);
 }
 
 }  // namespace

@@ -32,6 +32,14 @@ void VolumeIndex::ForgetAttributes(std::uint64_t frn) {
     attributeCache.erase(frn);
 }
 
+std::uint16_t ExtensionLengthOf(const char16_t* name, std::uint16_t nameLength) {
+    for (std::uint16_t i = nameLength; i > 0; --i) {
+        if (name[i - 1] == u'.')
+            return static_cast<std::uint16_t>(nameLength - (i - 1));
+    }
+    return 0;
+}
+
 std::size_t RecordRoomFor(std::size_t count) {
     constexpr std::size_t kLeastRoom = 4096;
     return count + std::max(count / 16, kLeastRoom);
@@ -45,6 +53,7 @@ void AppendRecord(std::vector<FileRecord>& records, NamePool& names, std::uint64
     record.parentFrn = parentFrn;
     record.name = names.Append(name, nameLength);
     record.nameLength = nameLength;
+    record.extensionLength = ExtensionLengthOf(name, nameLength);
     record.isDirectory = (fileAttributes & 0x10u) != 0 ? 1u : 0u;
     record.isDead = 0;
     records.push_back(record);
@@ -55,6 +64,7 @@ void MarkDead(VolumeIndex& volume, std::uint64_t index) {
     if (record.isDead == 0) {
         record.isDead = 1;
         ++volume.deadCount;
+        volume.deathCounter.fetch_add(1, std::memory_order_relaxed);
     }
 }
 

@@ -69,7 +69,10 @@ struct VolumeIndex {
 
     // Incremented under `lock` whenever positions change meaning (compaction, rebuild), so a
     // hit taken earlier can tell that its record index no longer names its record.
-    std::uint64_t renumberGeneration = 0;
+    std::atomic<std::uint64_t> renumberGeneration{0};
+    // Counts every record ever marked dead (unlike deadCount, never reset), so that a hit list
+    // can tell cheaply, without the lock, whether a record it holds may have died since.
+    std::atomic<std::uint64_t> deathCounter{0};
 
     MonitorTimings monitorTimings;
     // Lets a stop request end the monitor's sleep at once instead of at its next deadline.
@@ -82,6 +85,9 @@ struct VolumeIndex {
 // the whole array while the monitor holds `lock` exclusively. Room never written is address
 // space only, not resident memory.
 std::size_t RecordRoomFor(std::size_t count);
+
+// Units from the last "." of name to its end, the dot included; 0 when it has none.
+std::uint16_t ExtensionLengthOf(const char16_t* name, std::uint16_t nameLength);
 
 // Appends a record for a name; `lock` held exclusively (or the table is private).
 void AppendRecord(std::vector<FileRecord>& records, NamePool& names, std::uint64_t frn,

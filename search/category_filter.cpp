@@ -5,13 +5,23 @@
 
 namespace kx {
 
-std::int32_t CategoryOrAll(std::int32_t category) { return CategoryIndexOrAll(category); }
+std::int32_t CategoryOrAll(std::int32_t category) {
+    return CategoryIndexOrAll(category);
+}
 
-std::int32_t SelectedCategoryOrAll() { return SelectedCategoryIndex(); }
+std::int32_t SelectedCategoryOrAll() {
+    return SelectedCategoryIndex();
+}
+
+std::shared_ptr<const CategoryList> ScanCategories() {
+    return FilterCategoriesSnapshot();
+}
 
 bool RecordPassesCategory(const FileRecord& record, std::int32_t category) {
-    if (category == 0) return true;
-    if (record.isDirectory != 0) return false;
+    if (category == 0)
+        return true;
+    if (record.isDirectory != 0)
+        return false;
     // The snapshot, not FilterCategories: it stays whole whichever thread asks.
     const auto categories = FilterCategoriesSnapshot();
     return MatchCategory(std::u16string_view(record.name, record.nameLength), category,

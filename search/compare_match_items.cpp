@@ -28,6 +28,23 @@ int CompareFoldedText(const std::u16string& a, const std::u16string& b) {
     return CompareValues(a.size(), b.size());
 }
 
+int CompareFoldedUnits(const char16_t* a, std::size_t aLength, const char16_t* b,
+                       std::size_t bLength) {
+    const std::size_t common = aLength < bLength ? aLength : bLength;
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] != b[i])
+            return a[i] < b[i] ? -1 : 1;
+    }
+    return CompareValues(aLength, bLength);
+}
+
+std::uint64_t FoldedPrefixKey(const char16_t* folded, std::size_t length) {
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        key = (key << 16) | (i < length ? folded[i] : 0u);
+    return key;
+}
+
 bool CompareMatchItems(std::int32_t column, bool ascending, const SortKey& a, const SortKey& b) {
     switch (column) {
         case kColumnName:
@@ -35,14 +52,16 @@ bool CompareMatchItems(std::int32_t column, bool ascending, const SortKey& a, co
         case kColumnSize:
             if (a.isDirectory != b.isDirectory)
                 return ascending ? a.isDirectory : b.isDirectory;
-            return Ordered(ascending, CompareValues(a.item->size, b.item->size));
+            return Ordered(ascending, CompareValues(a.details->size, b.details->size));
         case kColumnModified:
             // CompareFileTime compares the two FILETIMEs as unsigned 64-bit values.
-            return Ordered(ascending, CompareValues(a.item->lastWriteTime, b.item->lastWriteTime));
+            return Ordered(ascending,
+                           CompareValues(a.details->lastWriteTime, b.details->lastWriteTime));
         case kColumnCreated:
-            return Ordered(ascending, CompareValues(a.item->creationTime, b.item->creationTime));
+            return Ordered(ascending,
+                           CompareValues(a.details->creationTime, b.details->creationTime));
         case kColumnPath:
-            return Ordered(ascending, CompareFoldedText(a.item->fullPath, b.item->fullPath));
+            return Ordered(ascending, CompareFoldedText(a.details->fullPath, b.details->fullPath));
         default:
             return false;
     }

@@ -19,9 +19,9 @@ constexpr std::int32_t kColumnPath = 5;
 
 // One hit as the comparison sees it. The record's name and kind are copied out of the volume
 // table under its lock before the sort starts, because the journal monitor may append to or
-// compact the table while the sort runs; the details (size, times, path) live in the item.
+// compact the table while the sort runs; the details (size, times, path) are the hit's.
 struct SortKey {
-    const MatchItem* item = nullptr;
+    const HitDetails* details = nullptr;
     std::u16string name;  // filled for the name column only
     bool isDirectory = false;
 };
@@ -29,6 +29,14 @@ struct SortKey {
 // Compares code unit by code unit with only A to Z folded; a string that ends first is the
 // smaller. Negative, zero or positive.
 int CompareFoldedText(const std::u16string& a, const std::u16string& b);
+// The same over texts already folded.
+int CompareFoldedUnits(const char16_t* a, std::size_t aLength, const char16_t* b,
+                       std::size_t bLength);
+
+// The first four folded units of a text packed high to low into 64 bits, shorter texts padded
+// with 0: comparing two of these as unsigned numbers orders texts as CompareFoldedText does,
+// except where they are equal, which leaves the order to the full comparison.
+std::uint64_t FoldedPrefixKey(const char16_t* folded, std::size_t length);
 
 // True when a goes before b for column and direction. Equal keys compare false both ways;
 // an unknown column compares false.

@@ -22,8 +22,8 @@ const FileRecord* NewestRecordOf(const VolumeIndex& volume, std::uint64_t frn) {
 
 }  // namespace
 
-void LoadDetails(MatchItem& item) {
-    if (item.detailsLoaded || item.volume == nullptr)
+void LoadDetails(const HitRef& item, HitDetails& details) {
+    if (details.detailsLoaded || item.volume == nullptr)
         return;
     VolumeIndex& volume = *item.volume;
     AttributeCacheEntry entry;
@@ -61,21 +61,21 @@ void LoadDetails(MatchItem& item) {
         }
     }
     if (entry.loaded) {
-        item.fullPath = std::move(entry.fullPath);
-        item.size = entry.size;
-        item.lastWriteTime = entry.lastWriteTime;
-        item.creationTime = entry.creationTime;
+        details.fullPath = std::move(entry.fullPath);
+        details.size = entry.size;
+        details.lastWriteTime = entry.lastWriteTime;
+        details.creationTime = entry.creationTime;
     } else {
-        item.fullPath.clear();
-        item.size = 0;
-        item.lastWriteTime = 0;
-        item.creationTime = 0;
+        details.fullPath.clear();
+        details.size = 0;
+        details.lastWriteTime = 0;
+        details.creationTime = 0;
     }
-    item.sizeText = isDirectory ? std::u16string() : FormatSize(item.size);
-    item.modifiedText = FormatFileTime(item.lastWriteTime);
-    item.createdText = FormatFileTime(item.creationTime);
-    item.filledMask = 0x0F;
-    item.detailsLoaded = true;
+    details.sizeText = isDirectory ? std::u16string() : FormatSize(details.size);
+    details.modifiedText = FormatFileTime(details.lastWriteTime);
+    details.createdText = FormatFileTime(details.creationTime);
+    details.filledMask = 0x0F;
+    details.detailsLoaded = true;
 }
 
 }  // namespace kx

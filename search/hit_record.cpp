@@ -5,8 +5,17 @@
 
 namespace kx {
 
-const FileRecord* FindHitRecord(const VolumeIndex& volume, const MatchItem& item) {
-    if (item.renumberGeneration == volume.renumberGeneration) {
+void VolumeReadLock::Hold(VolumeIndex* volume) {
+    if (volume == held_)
+        return;
+    if (guard_.owns_lock())
+        guard_.unlock();
+    guard_ = std::shared_lock<SrwLock>(volume->lock);
+    held_ = volume;
+}
+
+const FileRecord* FindHitRecord(const VolumeIndex& volume, const HitRef& item) {
+    if (item.renumberGeneration == volume.renumberGeneration.load()) {
         // Appends never move a record, so the position still names the record found; the frn
         // comparison only guards against a hit that was built by hand with a wrong position.
         if (item.recordIndex < volume.records.size()) {
@@ -23,7 +32,7 @@ const FileRecord* FindHitRecord(const VolumeIndex& volume, const MatchItem& item
     return record.frn == item.frn ? &record : nullptr;
 }
 
-HitRecordCopy CopyHitRecord(const MatchItem& item, bool withName) {
+HitRecordCopy CopyHitRecord(const HitRef& item, bool withName) {
     HitRecordCopy copy;
     if (item.volume == nullptr)
         return copy;

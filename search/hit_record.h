@@ -3,6 +3,7 @@
 // by frn, and a hit whose file left the table is gone. Nothing here reads past `records`.
 #pragma once
 
+#include <shared_mutex>
 #include <string>
 
 #include "index/file_record.h"
@@ -13,8 +14,20 @@ namespace kx {
 
 // The record the hit names: its own record while the volume's positions are unchanged, else
 // the newest record carrying its frn. Null when the hit is gone. The caller holds
-// item.volume->lock (shared is enough) for as long as it uses the record.
-const FileRecord* FindHitRecord(const VolumeIndex& volume, const MatchItem& item);
+// hit.volume->lock (shared is enough) for as long as it uses the record.
+const FileRecord* FindHitRecord(const VolumeIndex& volume, const HitRef& hit);
+
+// Holds one volume's lock shared across consecutive hits of that volume: hits come grouped
+// by volume in search order, so a list of a million hits takes a handful of locks, not a
+// million. Switching volumes releases the previous lock first, so at most one is held.
+class VolumeReadLock {
+  public:
+    void Hold(VolumeIndex* volume);
+
+  private:
+    VolumeIndex* held_ = nullptr;
+    std::shared_lock<SrwLock> guard_;
+};
 
 // What the list view and the sort need of a hit's record, copied under the volume's lock.
 struct HitRecordCopy {
@@ -25,6 +38,6 @@ struct HitRecordCopy {
 };
 
 // Takes the hit's volume lock shared itself. withName false skips copying the name.
-HitRecordCopy CopyHitRecord(const MatchItem& item, bool withName = true);
+HitRecordCopy CopyHitRecord(const HitRef& hit, bool withName = true);
 
 }  // namespace kx

@@ -1,161 +1,283 @@
-// The scan behind every keystroke: one linear pass over every record of every volume.
-#include <cstring>
+// The scan behind every keystroke: every record of every volume, each volume split into blocks
+// that every core scans at once, or, when the new query extends the one before, only that
+// query's hits and what was appended since.
+#include <array>
+#include <climits>
 #include <mutex>
 #include <shared_mutex>
 
 #include "common/ascii_fold.h"
 #include "common/process_state.h"
+#include "search/category_classifier.h"
+#include "search/category_filter.h"
+#include "search/contains_folded.h"
+#include "search/parallel_blocks.h"
 #include "search/search_run.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace kx {
 
 namespace {
 
 constexpr std::size_t kGenerationCheckInterval = 1024;
-
-#if defined(__SSE2__)
-// True when the n-unit needle occurs in the len-unit text. Callers guarantee len >= n >= 1.
-// Candidates are the start positions where both the first and the last needle unit match, and
-// only those compare the middle; eight positions are tested at once, so a typical name of a
-// dozen units is decided in one or two steps and no set-up is paid per call. The loads reach up
-// to 7 units past the name's end, which stays inside its chunk: after the folded copy come its
-// terminator and the next name, and every chunk has NamePool::kReadSlack zero units past its
-// capacity.
-inline bool ContainsFolded(const char16_t* text, std::size_t len, const char16_t* needle,
-                           std::size_t n) {
-    static_assert(NamePool::kReadSlack >= 8, "a vector load may pass the last name by 7 units");
-    const __m128i first = _mm_set1_epi16(static_cast<short>(needle[0]));
-    const __m128i last = _mm_set1_epi16(static_cast<short>(needle[n - 1]));
-    const std::size_t starts = len - n + 1;
-    for (std::size_t at = 0; at < starts; at += 8) {
-        const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-        const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + n - 1));
-        // Two mask bits per code unit.
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi16(heads, first), _mm_cmpeq_epi16(tails, last))));
-        if (starts - at < 8)
-            mask &= (1u << (2 * (starts - at))) - 1;
-        while (mask != 0) {
-            const std::size_t position = at + static_cast<std::size_t>(__builtin_ctz(mask)) / 2;
-            if (n <= 2 ||
-                std::memcmp(text + position + 1, needle + 1, (n - 2) * sizeof(char16_t)) == 0) {
-                return true;
-            }
-            mask &= mask - 1;
-            mask &= mask - 1;
-        }
-    }
-    return false;
-}
-#else
-// True when the n-unit needle occurs in the len-unit text. Callers guarantee len >= n >= 1.
-// Most names fail at the first unit, so the loop compares the first and last needle units
-// (two loads from the same one or two cache lines) before touching the middle; names are a
-// dozen units long, so this beats any search with set-up cost per call.
-inline bool ContainsFolded(const char16_t* text, std::size_t len, const char16_t* needle,
-                           std::size_t n) {
-    const char16_t first = needle[0];
-    const char16_t last = needle[n - 1];
-    const char16_t* const end = text + (len - n) + 1;  // one past the last possible start
-    for (const char16_t* p = text; p != end; ++p) {
-        if (*p == first && p[n - 1] == last &&
-            std::memcmp(p + 1, needle + 1, (n > 2 ? n - 2 : 0) * sizeof(char16_t)) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-#endif
+// Below this many records (or earlier hits) a volume is scanned in one block: starting a
+// thread costs more than scanning it.
+constexpr std::size_t kParallelAbove = 1u << 16;
 
 inline bool StillCurrent(std::uint64_t generation) {
     return SearchGeneration.load(std::memory_order_relaxed) == generation;
 }
 
-// A hit as the scan collects it. A MatchItem is 200 bytes with four strings; building those
-// while scanning costs more than the scan itself (the growing array is moved and re-faulted
-// at every doubling), so the scan collects 16-byte pairs and the items are made once, in one
-// exactly sized array, after the volume's lock is released.
-struct RawHit {
-    std::uint64_t recordIndex;
-    std::uint64_t frn;
+// One contiguous piece of a volume's scan: records [begin, end) or, typing ahead, the earlier
+// hits at positions [begin, end) of the previous list.
+struct Block {
+    bool candidates = false;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    HitVector hits;
+    HitVector narrowed;
+    std::array<std::uint64_t, CategoryClassifier::kMaxCategories> counts{};
 };
 
-// Appends the hits of one volume; false when the scan was cancelled. `lock` held shared.
-bool ScanVolume(const VolumeIndex& volume, const std::u16string& folded, std::uint64_t generation,
-                std::vector<RawHit>& hits) {
-    const std::size_t n = folded.size();
-    const char16_t* const needle = folded.data();
-    const FileRecord* const records = volume.records.data();
-    const std::size_t count = volume.records.size();
+// What every block of one volume reads.
+struct VolumeScan {
+    const FileRecord* records;
+    std::uint16_t slot;
+    const char16_t* needle;
+    std::size_t n;
+    std::uint64_t generation;
+    const CategoryClassifier* classifier;  // null: nothing is counted or narrowed
+    std::int32_t category;                 // narrowed list wanted for it; 0 for none
+    const MatchItem* previous;             // the earlier hits, for candidate blocks
+    std::atomic<bool>* cancelled;
+};
 
-    // Why this is fast: records are visited in memory order and names were appended in the
-    // same order, so both streams are read sequentially and the prefetcher keeps up. A record
-    // costs a byte load of ExitRequested, two flag tests and a length test before its name is
-    // touched at all; the name is compared already folded, in place, without any allocation.
-    // Only hits allocate (their slot in `hits`). The shared generation counter, which other
-    // cores write, is read once per 1024 records.
-    for (std::size_t block = 0; block < count; block += kGenerationCheckInterval) {
-        if (!StillCurrent(generation))
+// Why this is fast: records are visited in memory order and names were appended in the same
+// order, so both streams are read sequentially and the prefetcher keeps up. A record costs a
+// byte load of ExitRequested, two flag tests and a length test before its name is touched at
+// all; the name is compared already folded, in place. Only hits cost more: a 16-byte append
+// to an array kept from earlier searches, and a table lookup of the extension's categories.
+// The shared generation counter, which other cores write, is read once per 1024 records.
+inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& record,
+                    std::size_t index) {
+    const MatchItem item{record.frn, static_cast<std::uint32_t>(index), scan.slot, 0};
+    block.hits.push_back(item);
+    if (scan.classifier == nullptr)
+        return;
+    ++block.counts[0];
+    std::uint64_t mask = scan.classifier->MaskOf(record);
+    if (mask == 0)
+        return;
+    if (scan.category > 0 && ((mask >> scan.category) & 1u) != 0)
+        block.narrowed.push_back(item);
+    while (mask != 0) {
+        ++block.counts[static_cast<std::size_t>(__builtin_ctzll(mask))];
+        mask &= mask - 1;
+    }
+}
+
+inline bool Matches(const VolumeScan& scan, const FileRecord& record) {
+    return record.isDead == 0 &&
+           (scan.n == 0 ||
+            (record.nameLength >= scan.n &&
+             ContainsFolded(record.FoldedName(), record.nameLength, scan.needle, scan.n)));
+}
+
+// False when the search was overtaken or the program is closing.
+bool ScanBlock(const VolumeScan& scan, Block& block) {
+    for (std::size_t chunk = block.begin; chunk < block.end; chunk += kGenerationCheckInterval) {
+        if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed))
             return false;
-        const std::size_t blockEnd =
-            count - block < kGenerationCheckInterval ? count : block + kGenerationCheckInterval;
-        for (std::size_t j = block; j < blockEnd; ++j) {
+        const std::size_t chunkEnd = block.end - chunk < kGenerationCheckInterval
+                                         ? block.end
+                                         : chunk + kGenerationCheckInterval;
+        for (std::size_t k = chunk; k < chunkEnd; ++k) {
             if (ExitRequested.load(std::memory_order_relaxed))
                 return false;
-            const FileRecord& record = records[j];
-            if (record.isDead != 0)
-                continue;
-            if (n > 0 && (record.nameLength < n ||
-                          !ContainsFolded(record.FoldedName(), record.nameLength, needle, n))) {
-                continue;
-            }
-            hits.push_back(RawHit{j, record.frn});
+            const std::size_t index = block.candidates ? scan.previous[k].recordIndex : k;
+            const FileRecord& record = scan.records[index];
+            if (Matches(scan, record))
+                TakeHit(scan, block, record, index);
         }
     }
     return true;
+}
+
+// [begin, end) cut into `parts` contiguous blocks.
+void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, std::size_t end) {
+    if (begin >= end)
+        return;
+    const std::size_t length = end - begin;
+    const std::size_t parts = length >= kParallelAbove ? WorkerCount() : 1;
+    for (std::size_t p = 0; p < parts; ++p) {
+        Block& block = blocks.emplace_back();
+        block.candidates = candidates;
+        block.begin = begin + length * p / parts;
+        block.end = begin + length * (p + 1) / parts;
+        // Arrays kept from earlier searches: no fresh page is touched unless this scan finds
+        // more hits than any before it.
+        block.hits = TakeHitVector(0);
+        if (candidates)
+            block.hits.reserve(block.end - block.begin);
+    }
+}
+
+// The previous list can stand in for the records before its scan when it is a whole scan of
+// the same volumes whose query the new one contains: a name that did not contain the shorter
+// query cannot contain the longer one, names never change in place, and dead records never
+// come back to life. Only the volume's renumbering (compaction, rebuild) breaks it.
+const HitVolume* NarrowableVolume(const ResultList* previous, const std::u16string& folded,
+                                  const VolumeIndex& volume, std::size_t slot) {
+    if (previous == nullptr || !previous->wholeScan || previous->scanQuery.empty() ||
+        folded.find(previous->scanQuery) == std::u16string::npos ||
+        slot >= previous->volumes.size()) {
+        return nullptr;
+    }
+    const HitVolume& before = previous->volumes[slot];
+    if (before.volume != &volume || before.renumberGeneration != volume.renumberGeneration.load() ||
+        before.recordCount > volume.records.size()) {
+        return nullptr;
+    }
+    return &before;
+}
+
+void ReturnBlocks(std::vector<Block>& blocks) {
+    for (Block& block : blocks) {
+        ReturnHitVector(std::move(block.hits));
+        ReturnHitVector(std::move(block.narrowed));
+    }
+}
+
+// The blocks' hits in block order, which is record order: one array moved when there is
+// one block, else one copy into an array kept from earlier searches.
+PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
+    std::size_t total = 0;
+    std::size_t filled = 0;
+    for (const Block& block : blocks) {
+        const std::size_t size = narrowed ? block.narrowed.size() : block.hits.size();
+        total += size;
+        filled += size > 0 ? 1 : 0;
+    }
+    if (filled <= 1) {
+        for (Block& block : blocks) {
+            HitVector& source = narrowed ? block.narrowed : block.hits;
+            if (!source.empty())
+                return PooledHits(std::move(source));
+        }
+        return PooledHits();
+    }
+    HitVector joined = TakeHitVector(total);
+    joined.reserve(total);
+    for (const Block& block : blocks) {
+        const HitVector& source = narrowed ? block.narrowed : block.hits;
+        joined.insert(joined.end(), source.begin(), source.end());
+    }
+    return PooledHits(std::move(joined));
 }
 
 }  // namespace
 
 ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
                         std::uint64_t generation) {
+    return MatchVolumes(engine, query, generation, ScanOptions{});
+}
+
+ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
+                        std::uint64_t generation, const ScanOptions& options) {
     ResultList result;
     if (!engine.ready.load() || ExitRequested.load())
         return result;
     const std::u16string folded = FoldAscii(query);
-    struct VolumeHits {
-        VolumeIndex* volume;
-        std::uint64_t renumberGeneration;
-        std::vector<RawHit> hits;
-    };
-    std::vector<VolumeHits> found;
-    std::size_t total = 0;
+
+    const CategoryClassifier classifier(ScanCategories());
+    const bool counting = classifier.Usable();
+    const std::int32_t category =
+        counting && options.category > 0 &&
+                static_cast<std::size_t>(options.category) < classifier.CategoryCount()
+            ? options.category
+            : 0;
+    auto counts = std::make_shared<ScanCounts>();
+    counts->categoriesIdentity = classifier.Identity();
+    counts->categoryCount = classifier.CategoryCount();
+
+    std::vector<Block> blocks;
+    std::atomic<bool> cancelled{false};
     // The volume list is complete and unchanging once `ready` is set.
-    for (const std::unique_ptr<VolumeIndex>& volume : engine.volumes) {
-        VolumeHits& perVolume = found.emplace_back();
-        perVolume.volume = volume.get();
-        std::shared_lock<SrwLock> guard(volume->lock);
-        perVolume.renumberGeneration = volume->renumberGeneration;
-        if (!ScanVolume(*volume, folded, generation, perVolume.hits))
+    for (std::size_t slot = 0; slot < engine.volumes.size(); ++slot) {
+        VolumeIndex& volume = *engine.volumes[slot];
+        const std::size_t firstBlock = blocks.size();
+        HitVolume& entry = result.volumes.emplace_back();
+        entry.volume = &volume;
+        {
+            // One shared hold for all of the volume's blocks, so that every block sees the
+            // same table; the helper threads read under the hold of this thread, which joins
+            // them before it lets go.
+            std::shared_lock<SrwLock> guard(volume.lock);
+            entry.renumberGeneration = volume.renumberGeneration.load();
+            entry.deathCount = volume.deathCounter.load();
+            // A hit keeps its position in 32 bits: no table holds four billion records.
+            const std::size_t count = std::min<std::size_t>(volume.records.size(), UINT32_MAX);
+            entry.recordCount = count;
+            const HitVolume* before = NarrowableVolume(options.previous, folded, volume, slot);
+            if (before != nullptr) {
+                AddBlocks(blocks, true, before->firstHit, before->firstHit + before->hitCount);
+                AddBlocks(blocks, false, static_cast<std::size_t>(before->recordCount), count);
+            } else {
+                AddBlocks(blocks, false, 0, count);
+            }
+            const VolumeScan scan{volume.records.data(),
+                                  static_cast<std::uint16_t>(slot),
+                                  folded.data(),
+                                  folded.size(),
+                                  generation,
+                                  counting ? &classifier : nullptr,
+                                  category,
+                                  before != nullptr ? options.previous->items.begin() : nullptr,
+                                  &cancelled};
+            try {
+                RunBlocks(blocks.size() - firstBlock, [&](std::size_t k) {
+                    if (!ScanBlock(scan, blocks[firstBlock + k]))
+                        cancelled.store(true);
+                });
+            } catch (...) {
+                ReturnBlocks(blocks);
+                throw;
+            }
+        }
+        if (cancelled.load()) {
+            ReturnBlocks(blocks);
             return ResultList{};
-        total += perVolume.hits.size();
-    }
-    // Each item is filled while its fresh slot is still in the cache, in one pass over the
-    // array rather than one to construct and one to fill.
-    result.items.reserve(total);
-    for (const VolumeHits& perVolume : found) {
-        for (const RawHit& raw : perVolume.hits) {
-            MatchItem& item = result.items.emplace_back();
-            item.volume = perVolume.volume;
-            item.recordIndex = raw.recordIndex;
-            item.frn = raw.frn;
-            item.renumberGeneration = perVolume.renumberGeneration;
+        }
+        std::vector<std::uint64_t>& perCategory = counts->perVolume.emplace_back();
+        perCategory.assign(classifier.CategoryCount() > 0 ? classifier.CategoryCount() : 1, 0);
+        entry.firstHit = 0;
+        for (std::size_t b = 0; b < firstBlock; ++b)
+            entry.firstHit += blocks[b].hits.size();
+        for (std::size_t b = firstBlock; b < blocks.size(); ++b) {
+            entry.hitCount += blocks[b].hits.size();
+            for (std::size_t k = 0; k < perCategory.size() && counting; ++k)
+                perCategory[k] += blocks[b].counts[k];
         }
     }
+
+    try {
+        result.items = JoinHits(blocks, false);
+        if (category > 0) {
+            auto narrowed = std::make_shared<ResultList>();
+            narrowed->items = JoinHits(blocks, true);
+            narrowed->volumes = result.volumes;
+            narrowed->details = result.details;
+            result.narrowed = std::move(narrowed);
+            result.narrowedCategory = category;
+        }
+    } catch (...) {
+        ReturnBlocks(blocks);
+        throw;
+    }
+    ReturnBlocks(blocks);
+    if (counting)
+        result.counts = std::move(counts);
+    result.scanQuery = folded;
+    result.wholeScan = true;
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/messages.h"
 #include "common/process_state.h"
+#include "search/category_filter.h"
 #include "search/search_state.h"
 
 namespace kx {
@@ -44,6 +45,7 @@ bool StartSearch(SearchEngine& engine, const std::u16string& query) {
     auto request = std::make_unique<SearchRequest>();
     request->query = query;
     request->generation = generation;
+    request->category = SelectedCategoryOrAll();
     // Counted before the start, so that a waiter never sees 0 while a thread is starting.
     WorkerThreadsRunning.fetch_add(1);
     try {
@@ -57,8 +59,13 @@ bool StartSearch(SearchEngine& engine, const std::u16string& query) {
 }
 
 void RunSearch(SearchEngine& engine, const SearchRequest& request) {
-    ResultList list = MatchVolumes(engine, request.query, request.generation);
-    SharedResults published = std::make_shared<ResultList>(std::move(list));
+    SharedResults published;
+    {
+        // The list shown now, for typing ahead; held only while scanning.
+        const SharedResults shown = TakeCurrentResults();
+        published = std::make_shared<ResultList>(MatchVolumes(
+            engine, request.query, request.generation, ScanOptions{request.category, shown.get()}));
+    }
     SharedResults previous;
     {
         std::lock_guard<std::mutex> guard(ResultsLock);

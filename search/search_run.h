@@ -14,6 +14,18 @@ namespace kx {
 struct SearchRequest {
     std::u16string query;
     std::uint64_t generation = 0;
+    // The selected filter category when the search started (choosing a tag always starts a
+    // search): the worker narrows the list to it, so the window never walks the hits.
+    std::int32_t category = 0;
+};
+
+// What a scan may use beyond the query.
+struct ScanOptions {
+    // Also make the list narrowed to this category (0: none).
+    std::int32_t category = 0;
+    // The list shown now: when the new query extends its query, only its hits and the records
+    // appended since its scan are looked at. Null for a scan of everything.
+    const ResultList* previous = nullptr;
 };
 
 // UI thread only. Draws a new generation; an empty query publishes an empty list and posts
@@ -28,9 +40,12 @@ bool StartSearch(SearchEngine& engine, const std::u16string& query);
 void RunSearch(SearchEngine& engine, const SearchRequest& request);
 
 // Every live record of every volume whose folded name contains the folded query, in volume
-// order and then record order. Empty when the engine is not ready, on exit, or once the
-// generation is no longer current.
+// order and then record order, with the hits counted per filter category. Empty when the
+// engine is not ready, on exit, or once the generation is no longer current. Throws
+// std::bad_alloc when memory runs out; nothing is kept then.
 ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
                         std::uint64_t generation);
+ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
+                        std::uint64_t generation, const ScanOptions& options);
 
 }  // namespace kx

@@ -1,6 +1,7 @@
 #include "search/sort_worker.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -10,11 +11,15 @@
 
 #include "common/messages.h"
 #include "common/process_state.h"
+#include "search/category_classifier.h"
+#include "search/category_filter.h"
 #include "search/compare_match_items.h"
 #include "search/details.h"
 #include "search/format_texts.h"
 #include "search/hit_record.h"
+#include "search/parallel_blocks.h"
 #include "search/search_state.h"
+#include "search/visible_results.h"
 
 namespace kx {
 
@@ -47,6 +52,139 @@ void SortThread(std::unique_ptr<SortRequest> request) {
     WorkerThreadsRunning.fetch_sub(1);
 }
 
+// Hits are loaded in chunks claimed by every core; the sort thread itself walks the hits in
+// order, loading the chunks nobody has claimed yet and waiting for the others, so that the
+// progress texts still come at hit 1, 5001, 10001, ... as the loading reaches them.
+constexpr std::size_t kLoadChunk = 256;
+
+enum ChunkState : std::uint8_t { kUnclaimed, kClaimed, kLoaded };
+
+class ParallelDetailLoader {
+  public:
+    ParallelDetailLoader(const ResultList& list, std::vector<HitDetails*>& slots,
+                         std::uint64_t generation)
+        : list_(list),
+          slots_(slots),
+          generation_(generation),
+          states_((slots.size() + kLoadChunk - 1) / kLoadChunk) {
+        for (auto& state : states_)
+            state.store(kUnclaimed, std::memory_order_relaxed);
+    }
+    ParallelDetailLoader(const ParallelDetailLoader&) = delete;
+    ParallelDetailLoader& operator=(const ParallelDetailLoader&) = delete;
+
+    ~ParallelDetailLoader() {
+        stop_.store(true);
+        for (std::thread& helper : helpers_)
+            helper.join();
+    }
+
+    void StartHelpers() {
+        const std::size_t wanted = std::min(WorkerCount(), states_.size());
+        try {
+            for (std::size_t i = 1; i < wanted; ++i)
+                helpers_.emplace_back([this] { HelperLoop(); });
+        } catch (const std::system_error&) {
+            // Fewer helpers; the sort thread loads what they do not.
+        }
+    }
+
+    // Makes sure hit i is loaded (the sort thread, in hit order). False when the sort is no
+    // longer current or memory ran out.
+    bool EnsureLoaded(std::size_t i) {
+        const std::size_t chunk = i / kLoadChunk;
+        if (i % kLoadChunk == 0 && Claim(chunk))
+            LoadChunk(chunk);
+        while (states_[chunk].load(std::memory_order_acquire) != kLoaded) {
+            if (!Current(generation_) || failed_.load())
+                return false;
+            std::this_thread::yield();
+        }
+        return Current(generation_) && !failed_.load();
+    }
+
+  private:
+    bool Claim(std::size_t chunk) {
+        std::uint8_t expected = kUnclaimed;
+        return states_[chunk].compare_exchange_strong(expected, kClaimed);
+    }
+
+    void LoadChunk(std::size_t chunk) {
+        const std::size_t end = std::min(slots_.size(), (chunk + 1) * kLoadChunk);
+        try {
+            for (std::size_t i = chunk * kLoadChunk; i < end; ++i) {
+                if (!Current(generation_) || stop_.load(std::memory_order_relaxed))
+                    return;  // left claimed: the sort is over
+                LoadDetails(list_.Hit(i), *slots_[i]);
+            }
+        } catch (const std::bad_alloc&) {
+            failed_.store(true);
+            return;
+        }
+        states_[chunk].store(kLoaded, std::memory_order_release);
+    }
+
+    void HelperLoop() {
+        for (;;) {
+            const std::size_t chunk = cursor_.fetch_add(1);
+            if (chunk >= states_.size() || stop_.load() || !Current(generation_))
+                return;
+            if (Claim(chunk))
+                LoadChunk(chunk);
+        }
+    }
+
+    const ResultList& list_;
+    std::vector<HitDetails*>& slots_;
+    const std::uint64_t generation_;
+    std::vector<std::atomic<std::uint8_t>> states_;
+    std::atomic<std::size_t> cursor_{0};
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> failed_{false};
+    std::vector<std::thread> helpers_;
+};
+
+// A name as the name sort compares it: the first four folded units in one integer, so most
+// comparisons are one integer compare on a 16-byte entry, and the whole folded name in one
+// shared buffer for the ties.
+struct NameEntry {
+    std::uint64_t prefix;
+    std::uint32_t position;  // in the list being sorted
+    std::uint32_t length;
+    std::size_t offset;  // in the names buffer
+};
+
+// The narrowed form of a sorted list, made here rather than on the window's thread. Only when
+// the volumes kept their numbering and the categories are those the scan counted for.
+SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
+                           std::uint64_t generation) {
+    if (category <= 0 || !sorted.counts || RenumberedSince(sorted))
+        return nullptr;
+    const CategoryClassifier classifier(ScanCategories());
+    if (!classifier.Usable() || classifier.Identity() != sorted.counts->categoriesIdentity ||
+        static_cast<std::size_t>(category) >= classifier.CategoryCount()) {
+        return nullptr;
+    }
+    HitVector items = TakeHitVector(0);
+    VolumeReadLock readLock;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (i % 1024 == 0 && !Current(generation))
+            return nullptr;
+        const HitRef hit = sorted.Hit(i);
+        if (hit.volume == nullptr)
+            continue;
+        readLock.Hold(hit.volume);
+        const FileRecord* record = FindHitRecord(*hit.volume, hit);
+        if (record != nullptr && ((classifier.MaskOf(*record) >> category) & 1u) != 0)
+            items.push_back(sorted.items[i]);
+    }
+    auto narrowed = std::make_shared<ResultList>();
+    narrowed->items = PooledHits(std::move(items));
+    narrowed->volumes = sorted.volumes;
+    narrowed->details = sorted.details;
+    return narrowed;
+}
+
 }  // namespace
 
 bool StartSort(std::int32_t column) {
@@ -72,6 +210,7 @@ bool StartSort(std::int32_t column) {
     auto request = std::make_unique<SortRequest>();
     request->generation = generation;
     request->column = column;
+    request->category = SelectedCategoryOrAll();
     // Counted before the start, so that a waiter never sees 0 while a thread is starting.
     WorkerThreadsRunning.fetch_add(1);
     try {
@@ -88,63 +227,108 @@ bool StartSort(std::int32_t column) {
 
 void SortWorker(const SortRequest& request) {
     const SharedResults current = TakeCurrentResults();
-    if (!current || current->items.empty() || !Current(request.generation))
+    if (!current || current->empty() || !Current(request.generation))
         return;
     const bool ascending = SortAscending.load();
     const std::int32_t column = request.column;
     const bool needsDetails = column >= kColumnSize && column <= kColumnPath;
-    const bool needsName = column == kColumnName;
-    const bool needsKind = column == kColumnSize;
+    const std::size_t count = current->size();
 
-    // A published list never changes, so it is copied without a lock.
-    std::vector<MatchItem> copy = current->items;
-    const std::size_t count = copy.size();
-    std::vector<SortKey> keys(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!Current(request.generation))
-            return;
-        MatchItem& item = copy[i];
-        if (needsDetails)
-            LoadDetails(item);
-        keys[i].item = &item;
-        if (needsName || needsKind) {
-            HitRecordCopy record = CopyHitRecord(item, needsName);
-            keys[i].name = std::move(record.name);
-            keys[i].isDirectory = record.isDirectory;
-        }
-        if (i % kProgressEvery == 0 || i == count - 1)
-            PostProgress(request.generation, i + 1, count);
+    // Details already loaded stay with their hits. The window writes them under VisibleLock
+    // (the current list may be the one it shows), so they are copied under it.
+    auto details = std::make_shared<DetailsTable>();
+    {
+        std::lock_guard<std::mutex> guard(VisibleLock);
+        details->entries = current->details->entries;
     }
 
-    std::sort(keys.begin(), keys.end(), [column, ascending](const SortKey& a, const SortKey& b) {
-        return CompareMatchItems(column, ascending, a, b);
-    });
-    // The copy is put in order where it lies, cycle by cycle, rather than moved into a second
-    // array: a million hits with their texts are a couple of hundred megabytes, and writing them
-    // anew costs more than the sort itself. order[k] is the item that goes to position k; a
-    // placed position is marked by pointing at itself.
-    std::vector<std::size_t> order(count);
-    for (std::size_t k = 0; k < count; ++k)
-        order[k] = static_cast<std::size_t>(keys[k].item - copy.data());
-    std::vector<SortKey>().swap(keys);
-    for (std::size_t start = 0; start < count; ++start) {
-        if (order[start] == start)
-            continue;
-        MatchItem held = std::move(copy[start]);
-        std::size_t at = start;
-        for (;;) {
-            const std::size_t from = order[at];
-            order[at] = at;
-            if (from == start) {
-                copy[at] = std::move(held);
-                break;
+    std::vector<std::uint32_t> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+
+    if (column == kColumnName) {
+        // Names are copied (folded) out of the tables once, under their locks, while the
+        // progress is reported; the sort then touches no table.
+        std::vector<NameEntry> entries(count);
+        std::u16string names;
+        {
+            VolumeReadLock readLock;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!Current(request.generation))
+                    return;
+                const HitRef hit = current->Hit(i);
+                NameEntry& entry = entries[i];
+                entry.position = static_cast<std::uint32_t>(i);
+                entry.offset = names.size();
+                entry.length = 0;
+                if (hit.volume != nullptr) {
+                    readLock.Hold(hit.volume);
+                    if (const FileRecord* record = FindHitRecord(*hit.volume, hit)) {
+                        names.append(record->FoldedName(), record->nameLength);
+                        entry.length = record->nameLength;
+                    }
+                }
+                if (i % kProgressEvery == 0 || i == count - 1)
+                    PostProgress(request.generation, i + 1, count);
             }
-            copy[at] = std::move(copy[from]);
-            at = from;
         }
+        for (NameEntry& entry : entries)
+            entry.prefix = FoldedPrefixKey(names.data() + entry.offset, entry.length);
+        const char16_t* const text = names.data();
+        std::sort(entries.begin(), entries.end(),
+                  [ascending, text](const NameEntry& a, const NameEntry& b) {
+                      int c;
+                      if (a.prefix != b.prefix) {
+                          c = a.prefix < b.prefix ? -1 : 1;
+                      } else {
+                          c = CompareFoldedUnits(text + a.offset, a.length, text + b.offset,
+                                                 b.length);
+                      }
+                      return ascending ? c < 0 : c > 0;
+                  });
+        for (std::size_t k = 0; k < count; ++k)
+            order[k] = entries[k].position;
+    } else {
+        std::vector<HitDetails*> slots(count, nullptr);
+        if (needsDetails) {
+            details->entries.reserve(details->entries.size() + count);
+            for (std::size_t i = 0; i < count; ++i)
+                slots[i] = &details->entries[DetailsKeyOf(current->items[i])];
+        }
+        std::vector<SortKey> keys(count);
+        {
+            ParallelDetailLoader loader(*current, slots, request.generation);
+            if (needsDetails)
+                loader.StartHelpers();
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!Current(request.generation))
+                    return;
+                if (needsDetails && !loader.EnsureLoaded(i))
+                    return;
+                keys[i].details = slots[i];
+                if (column == kColumnSize)
+                    keys[i].isDirectory = CopyHitRecord(current->Hit(i), false).isDirectory;
+                if (i % kProgressEvery == 0 || i == count - 1)
+                    PostProgress(request.generation, i + 1, count);
+            }
+        }
+        std::sort(order.begin(), order.end(),
+                  [column, ascending, &keys](std::uint32_t a, std::uint32_t b) {
+                      return CompareMatchItems(column, ascending, keys[a], keys[b]);
+                  });
     }
+
     auto sorted = std::make_shared<ResultList>();
-    sorted->items = std::move(copy);
+    HitVector items = TakeHitVector(count);
+    items.reserve(count);
+    for (std::size_t k = 0; k < count; ++k)
+        items.push_back(current->items[order[k]]);
+    sorted->items = PooledHits(std::move(items));
+    sorted->volumes = current->volumes;
+    sorted->details = std::move(details);
+    sorted->counts = current->counts;
+    sorted->narrowed = NarrowSorted(*sorted, request.category, request.generation);
+    sorted->narrowedCategory = sorted->narrowed ? request.category : 0;
 
     SharedResults previous;
     {

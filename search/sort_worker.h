@@ -10,6 +10,7 @@ namespace kx {
 struct SortRequest {
     std::uint64_t generation = 0;  // SearchGeneration after the click incremented it
     std::int32_t column = 0;       // 1 to 5
+    std::int32_t category = 0;     // selected at the click; the sorted list is narrowed to it
 };
 
 // UI thread, for a click on the title of column (0 to 5). Column 0 and unknown columns do

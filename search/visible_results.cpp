@@ -3,7 +3,9 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "filters/filter_category.h"
 #include "search/category_filter.h"
+#include "search/details.h"
 #include "search/hit_record.h"
 #include "search/search_state.h"
 
@@ -11,33 +13,13 @@ namespace kx {
 
 namespace {
 
-// Holds one volume's lock shared across consecutive hits of that volume: hits come grouped
-// by volume in search order, so a list of a million hits takes a handful of locks, not a
-// million. Switching volumes releases the previous lock first, so at most one is held.
-class VolumeReadLock {
-  public:
-    void Hold(VolumeIndex* volume) {
-        if (volume == held_)
-            return;
-        if (guard_.owns_lock())
-            guard_.unlock();
-        guard_ = std::shared_lock<SrwLock>(volume->lock);
-        held_ = volume;
-    }
-
-  private:
-    VolumeIndex* held_ = nullptr;
-    std::shared_lock<SrwLock> guard_;
-};
-
-bool HitPasses(const MatchItem& item, std::int32_t category, bool skipDead,
-               VolumeReadLock& readLock) {
+bool HitPasses(const HitRef& hit, std::int32_t category, bool skipDead, VolumeReadLock& readLock) {
     if (category == 0 && !skipDead)
         return true;
-    if (item.volume == nullptr)
+    if (hit.volume == nullptr)
         return false;
-    readLock.Hold(item.volume);
-    const FileRecord* record = FindHitRecord(*item.volume, item);
+    readLock.Hold(hit.volume);
+    const FileRecord* record = FindHitRecord(*hit.volume, hit);
     if (record == nullptr)
         return false;
     if (skipDead && record->isDead != 0)
@@ -45,7 +27,39 @@ bool HitPasses(const MatchItem& item, std::int32_t category, bool skipDead,
     return RecordPassesCategory(*record, category);
 }
 
+// The scan's counts still describe the category list shown now.
+bool CountsUsable(const ResultList& list, std::int32_t category) {
+    return list.counts && list.counts->categoriesIdentity == ScanCategories().get() &&
+           static_cast<std::size_t>(category) < list.counts->categoryCount &&
+           list.counts->perVolume.size() == list.volumes.size();
+}
+
+// Walks the current list on this thread: only when the worker's narrowed list cannot be used.
+SharedResults NarrowHere(const ResultList& current, std::int32_t category) {
+    auto visible = std::make_shared<ResultList>();
+    visible->volumes = current.volumes;
+    visible->details = current.details;
+    HitVector items = TakeHitVector(0);
+    VolumeReadLock readLock;  // lock order: VisibleLock, then a volume's lock
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        if (HitPasses(current.Hit(i), category, false, readLock))
+            items.push_back(current.items[i]);
+    }
+    visible->items = PooledHits(std::move(items));
+    return visible;
+}
+
 }  // namespace
+
+bool RenumberedSince(const ResultList& list) {
+    for (const HitVolume& volume : list.volumes) {
+        if (volume.volume != nullptr &&
+            volume.volume->renumberGeneration.load() != volume.renumberGeneration) {
+            return true;
+        }
+    }
+    return false;
+}
 
 SharedResults GetVisibleResults() {
     const SharedResults current = TakeCurrentResults();
@@ -57,18 +71,18 @@ SharedResults GetVisibleResults() {
     if (VisibleResults && VisibleCategory == category)
         return VisibleResults;
 
-    auto visible = std::make_shared<ResultList>();
-    visible->items.reserve(current->items.size());
-    {
-        VolumeReadLock readLock;  // lock order: VisibleLock, then a volume's lock
-        for (const MatchItem& item : current->items) {
-            if (HitPasses(item, category, false, readLock))
-                visible->items.push_back(item);
-        }
+    SharedResults visible;
+    if (category == 0) {
+        visible = current;  // every hit passes: the list itself, no copy
+    } else if (current->narrowed && current->narrowedCategory == category &&
+               CountsUsable(*current, category) && !RenumberedSince(*current)) {
+        visible = current->narrowed;
+    } else {
+        visible = NarrowHere(*current, category);
     }
     VisibleResults = visible;
     VisibleCategory = category;
-    DisplayedCount.store(static_cast<std::int64_t>(visible->items.size()));
+    DisplayedCount.store(static_cast<std::int64_t>(visible->size()));
     return visible;
 }
 
@@ -78,23 +92,91 @@ void DropVisibleResults() {
     dropped = std::move(VisibleResults);
 }
 
+std::vector<HitDetails> LoadedDetailsOf(const SharedResults& list, std::size_t first,
+                                        std::size_t end) {
+    std::vector<HitDetails> details;
+    if (!list || first >= end || end > list->size())
+        return details;
+    details.resize(end - first);
+    std::lock_guard<std::mutex> guard(VisibleLock);
+    const auto& entries = list->details->entries;
+    if (entries.empty())
+        return details;
+    for (std::size_t row = first; row < end; ++row) {
+        const auto found = entries.find(DetailsKeyOf(list->items[row]));
+        if (found != entries.end())
+            details[row - first] = found->second;
+    }
+    return details;
+}
+
+std::vector<HitDetails> LoadRowDetails(const SharedResults& list, std::size_t first,
+                                       std::size_t end) {
+    std::vector<HitDetails> details = LoadedDetailsOf(list, first, end);
+    bool loadedAny = false;
+    for (std::size_t k = 0; k < details.size(); ++k) {
+        if (!details[k].detailsLoaded) {
+            LoadDetails(list->Hit(first + k), details[k]);
+            loadedAny = true;
+        }
+    }
+    if (loadedAny)
+        StoreLoadedDetails(list, first, details);
+    return details;
+}
+
 void StoreLoadedDetails(const SharedResults& painted, std::size_t first,
-                        const std::vector<MatchItem>& loaded) {
+                        const std::vector<HitDetails>& loaded) {
     std::lock_guard<std::mutex> guard(VisibleLock);
     if (!painted || painted != VisibleResults)
         return;
-    std::vector<MatchItem>& items = painted->items;
-    for (std::size_t k = 0; k < loaded.size() && first + k < items.size(); ++k)
-        items[first + k] = loaded[k];
+    auto& entries = painted->details->entries;
+    for (std::size_t k = 0; k < loaded.size() && first + k < painted->size(); ++k) {
+        if (loaded[k].detailsLoaded)
+            entries.emplace(DetailsKeyOf(painted->items[first + k]), loaded[k]);
+    }
 }
 
 std::size_t CountHitsInCategory(const ResultList& list, std::int32_t category, bool skipDead) {
     category = CategoryOrAll(category);
     std::size_t count = 0;
     VolumeReadLock readLock;
-    for (const MatchItem& item : list.items)
-        count += HitPasses(item, category, skipDead, readLock) ? 1 : 0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        count += HitPasses(list.Hit(i), category, skipDead, readLock) ? 1 : 0;
     return count;
+}
+
+std::uint64_t CountHits(const ResultList& list, std::int32_t category, bool skipDead) {
+    category = CategoryOrAll(category);
+    if (category == 0 && !skipDead)
+        return list.size();
+    if (!CountsUsable(list, category))
+        return CountHitsInCategory(list, category, skipDead);
+    // A volume whose records may have died (for skipDead) or moved since the scan is counted
+    // again hit by hit; every other volume's count is read as the scan left it. The journal
+    // rarely touches a volume in the milliseconds between a scan and this count.
+    std::vector<bool> changed(list.volumes.size(), false);
+    bool anyChanged = false;
+    std::uint64_t total = 0;
+    for (std::size_t slot = 0; slot < list.volumes.size(); ++slot) {
+        const HitVolume& entry = list.volumes[slot];
+        const bool moved = entry.volume != nullptr &&
+                           (entry.volume->renumberGeneration.load() != entry.renumberGeneration ||
+                            (skipDead && entry.volume->deathCounter.load() != entry.deathCount));
+        changed[slot] = moved;
+        anyChanged = anyChanged || moved;
+        if (!moved)
+            total += list.counts->perVolume[slot][static_cast<std::size_t>(category)];
+    }
+    if (!anyChanged)
+        return total;
+    VolumeReadLock readLock;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const MatchItem& item = list.items[i];
+        if (item.volumeSlot < changed.size() && changed[item.volumeSlot])
+            total += HitPasses(list.Hit(i), category, skipDead, readLock) ? 1 : 0;
+    }
+    return total;
 }
 
 }  // namespace kx

@@ -19,7 +19,7 @@ namespace {
 // True when y names a row of the visible list, which then becomes the selection.
 bool SelectRowAt(int y) {
     const SharedResults list = GetVisibleResults();
-    const std::int64_t count = static_cast<std::int64_t>(list->items.size());
+    const std::int64_t count = static_cast<std::int64_t>(list->size());
     if (y < kHeaderBottom || count == 0)
         return false;
     const std::int64_t row = RowAt(ScrollOffset, y, count);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_string.h"
@@ -51,20 +52,18 @@ enum class Selection { Required, Optional };
 
 // The hit at SelectedRow, copied under VisibleLock, with its details loaded outside every
 // lock. Nothing when no row of the visible list is selected (told, unless optional).
-std::optional<MatchItem> TakeSelectedHit(Selection selection) {
+std::optional<HitDetails> TakeSelectedHit(Selection selection) {
     const SharedResults list = GetVisibleResults();
     const std::int64_t row = SelectedRow;
-    if (row < 0 || static_cast<std::size_t>(row) >= list->items.size()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= list->size()) {
         if (selection == Selection::Required)
             ShowBox(Text(TextId::SelectFileFirst), TextId::InfoCaption, MB_ICONINFORMATION);
         return std::nullopt;
     }
-    std::optional<MatchItem> hit;
-    {
-        std::lock_guard<std::mutex> guard(VisibleLock);
-        hit = list->items[static_cast<std::size_t>(row)];
-    }
-    LoadDetails(*hit);
+    const std::size_t position = static_cast<std::size_t>(row);
+    std::vector<HitDetails> copied = LoadedDetailsOf(list, position, position + 1);
+    std::optional<HitDetails> hit(std::move(copied.front()));
+    LoadDetails(list->Hit(position), *hit);
     return hit;
 }
 
@@ -72,7 +71,7 @@ std::optional<MatchItem> TakeSelectedHit(Selection selection) {
 // path with a 0 code unit counts as none: the API would act on the file named by its first
 // part, which is not the hit.
 std::optional<std::wstring> SelectedPath() {
-    const std::optional<MatchItem> hit = TakeSelectedHit(Selection::Required);
+    const std::optional<HitDetails> hit = TakeSelectedHit(Selection::Required);
     if (!hit)
         return std::nullopt;
     std::wstring path;
@@ -155,7 +154,7 @@ void OpenSelected(bool containingFolder) {
 }
 
 void OpenOnDoubleClick() {
-    const std::optional<MatchItem> hit = TakeSelectedHit(Selection::Optional);
+    const std::optional<HitDetails> hit = TakeSelectedHit(Selection::Optional);
     if (!hit)
         return;
     // No path check here: an empty path goes to the shell, which reports the failure.

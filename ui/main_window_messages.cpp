@@ -54,10 +54,11 @@ void OnSearchDone(WPARAM generation, LPARAM resorted) {
     if (!IsCurrentGeneration(generation))
         return;
     const SharedResults results = TakeCurrentResults();
-    const std::int64_t total = results ? static_cast<std::int64_t>(results->items.size()) : 0;
-    const std::int64_t shown = results ? static_cast<std::int64_t>(CountHitsInCategory(
-                                             *results, SelectedCategoryIndex(), false))
-                                       : 0;
+    // Numbers the worker counted while it scanned: nothing here walks the hits.
+    const std::int64_t total = results ? static_cast<std::int64_t>(results->size()) : 0;
+    const std::int64_t shown =
+        results ? static_cast<std::int64_t>(CountHits(*results, SelectedCategoryIndex(), false))
+                : 0;
     DisplayedCount.store(shown);
     DropVisibleResults();
 

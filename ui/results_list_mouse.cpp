@@ -27,7 +27,7 @@ POINT UnsignedPoint(LPARAM lParam) {
 }
 
 std::int64_t VisibleRowCount() {
-    return static_cast<std::int64_t>(GetVisibleResults()->items.size());
+    return static_cast<std::int64_t>(GetVisibleResults()->size());
 }
 
 void InvalidateWindow(HWND window) {
@@ -54,30 +54,29 @@ void ClearHover() {
     HideHoverTip();
 }
 
-// Under VisibleLock, on the hit in the list itself, so the details loaded for the tip stay.
+// The row's details are loaded once and kept in the list, so the tip and the paint share them;
+// the file system is asked outside every lock.
 std::wstring HoverTextOf(std::int64_t row, int column) {
     const SharedResults visible = GetVisibleResults();
-    std::lock_guard<std::mutex> guard(VisibleLock);
-    if (row < 0 || static_cast<std::size_t>(row) >= visible->items.size())
+    if (row < 0 || static_cast<std::size_t>(row) >= visible->size())
         return std::wstring();
-    MatchItem& item = visible->items[static_cast<std::size_t>(row)];
+    const std::size_t position = static_cast<std::size_t>(row);
+    const HitRef hit = visible->Hit(position);
+    if (column == 1)
+        return ToWide(CopyHitRecord(hit).name);
+    if (column < 2 || column > 5)
+        return std::wstring();
+    const HitDetails details = LoadRowDetails(visible, position, position + 1).front();
     switch (column) {
-        case 1:
-            return ToWide(CopyHitRecord(item).name);
         case 2:
-            LoadDetails(item);
-            return CopyHitRecord(item, false).isDirectory ? std::wstring() : ToWide(item.sizeText);
+            return CopyHitRecord(hit, false).isDirectory ? std::wstring()
+                                                         : ToWide(details.sizeText);
         case 3:
-            LoadDetails(item);
-            return ToWide(item.modifiedText);
+            return ToWide(details.modifiedText);
         case 4:
-            LoadDetails(item);
-            return ToWide(item.createdText);
-        case 5:
-            LoadDetails(item);
-            return ToWide(item.fullPath);
+            return ToWide(details.createdText);
         default:
-            return std::wstring();
+            return ToWide(details.fullPath);
     }
 }
 

@@ -40,7 +40,7 @@ constexpr int kHeaderSeparatorBottom = 192;
 // List cells are built in 1024 units; a longer path is cut there, the tip shows it whole.
 constexpr std::size_t kCellCapacity = 1024;
 
-std::wstring CellText(const MatchItem& item, std::int64_t row, int column) {
+std::wstring CellText(const HitRef& item, const HitDetails& details, std::int64_t row, int column) {
     std::wstring text;
     switch (column) {
         case 0: {
@@ -54,16 +54,16 @@ std::wstring CellText(const MatchItem& item, std::int64_t row, int column) {
             break;
         case 2:
             if (!CopyHitRecord(item, false).isDirectory)
-                text = ToWide(item.sizeText);
+                text = ToWide(details.sizeText);
             break;
         case 3:
-            text = ToWide(item.modifiedText);
+            text = ToWide(details.modifiedText);
             break;
         case 4:
-            text = ToWide(item.createdText);
+            text = ToWide(details.createdText);
             break;
         default:
-            text = ToWide(item.fullPath);
+            text = ToWide(details.fullPath);
             break;
     }
     if (text.size() >= kCellCapacity)
@@ -83,22 +83,15 @@ void DrawClippedText(HDC dc, int x, int y, const RECT& clip, const std::wstring&
 
 // Details are loaded on private copies outside every list lock, then written back under
 // VisibleLock if the painted list is still the visible one, so each hit is queried once.
-std::vector<MatchItem> LoadShownDetails(const SharedResults& visible, std::int64_t first,
-                                        std::int64_t end) {
-    std::vector<MatchItem> shown(visible->items.begin() + first, visible->items.begin() + end);
-    for (MatchItem& item : shown)
-        LoadDetails(item);
-    StoreLoadedDetails(visible, static_cast<std::size_t>(first), shown);
-    return shown;
-}
-
-void PaintRows(HDC dc, const std::vector<MatchItem>& shown, const VisibleRowRange& range) {
+void PaintRows(HDC dc, const ResultList& list, const std::vector<HitDetails>& shown,
+               const VisibleRowRange& range) {
     UniqueBrush oddBrush(::CreateSolidBrush(kOddRowColour));
     UniqueBrush selectedBrush(::CreateSolidBrush(kSelectedRowColour));
     UniqueBrush evenBrush(::CreateSolidBrush(kBackgroundColour));
     ::SetTextColor(dc, kRowTextColour);
     for (std::int64_t i = range.first; i < range.end; ++i) {
-        const MatchItem& item = shown[static_cast<std::size_t>(i - range.first)];
+        const HitDetails& details = shown[static_cast<std::size_t>(i - range.first)];
+        const HitRef item = list.Hit(static_cast<std::size_t>(i));
         const int top = range.firstTop + static_cast<int>(i - range.first) * kRowHeight;
         const int bottom = top + kRowHeight;
         const HBRUSH brush = i == SelectedRow ? selectedBrush.get()
@@ -111,7 +104,7 @@ void PaintRows(HDC dc, const std::vector<MatchItem>& shown, const VisibleRowRang
             ::FillRect(dc, &cell, brush);
             const RECT clip{x + kCellClipInset, top, x + width - kCellClipInset, bottom};
             DrawClippedText(dc, x + kCellTextInsetX, top + kCellTextInsetY, clip,
-                            CellText(item, i, j));
+                            CellText(item, details, i, j));
             if (j > 0)
                 DrawLine(dc, x, top, x, bottom);
         }
@@ -153,7 +146,7 @@ void PaintResultsList(HDC paintDC) {
     if (ClientHeight - kListTop <= 0)
         return;
     const SharedResults visible = GetVisibleResults();
-    const std::int64_t count = static_cast<std::int64_t>(visible->items.size());
+    const std::int64_t count = static_cast<std::int64_t>(visible->size());
     const HDC dc = BackBufferDC.get();
 
     UniqueBrush whiteBrush(::CreateSolidBrush(kBackgroundColour));
@@ -168,7 +161,10 @@ void PaintResultsList(HDC paintDC) {
         SelectGuard font(dc, StatusFont.get());
         const VisibleRowRange range = VisibleRows(ScrollOffset, ClientHeight, count);
         if (range.end > range.first)
-            PaintRows(dc, LoadShownDetails(visible, range.first, range.end), range);
+            PaintRows(dc, *visible,
+                      LoadRowDetails(visible, static_cast<std::size_t>(range.first),
+                                     static_cast<std::size_t>(range.end)),
+                      range);
         PaintHeader(dc, headerBrush.get(), gridPen.get());
     }
     ::BitBlt(paintDC, 0, 0, ClientWidth, ClientHeight, dc, 0, 0, SRCCOPY);

@@ -151,14 +151,14 @@ TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
 
     std::size_t checked = 0;
     std::size_t wrong = 0;
-    auto check = [&](MatchItem& item) {
-        LoadDetails(item);
-        if (item.fullPath.empty())
+    auto check = [&](const HitRef& item, HitDetails& details) {
+        LoadDetails(item, details);
+        if (details.fullPath.empty())
             return;  // its file left the table: shown as gone, never as another file
         ++checked;
-        if (!NamesTheQuery(item.fullPath)) {
+        if (!NamesTheQuery(details.fullPath)) {
             ++wrong;
-            ADD_FAILURE() << "a hit names " << Utf16ToUtf8(item.fullPath) << " frn " << item.frn
+            ADD_FAILURE() << "a hit names " << Utf16ToUtf8(details.fullPath) << " frn " << item.frn
                           << " index " << item.recordIndex << " gen " << item.renumberGeneration;
         }
     };
@@ -179,17 +179,18 @@ TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
         }
         DropVisibleResults();
         SharedResults visible = GetVisibleResults();
-        std::vector<MatchItem> rows(
-            visible->items.begin(),
-            visible->items.begin() + std::min<std::size_t>(40, visible->items.size()));
-        for (MatchItem& row : rows) {
-            check(row);
-            const HitRecordCopy record = CopyHitRecord(row);
+        const std::size_t shown = std::min<std::size_t>(40, visible->size());
+        std::vector<HitDetails> rows = LoadedDetailsOf(visible, 0, shown);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            check(visible->Hit(i), rows[i]);
+            const HitRecordCopy record = CopyHitRecord(visible->Hit(i));
             if (record.present && !NamesTheQuery(record.name))
                 ADD_FAILURE() << "a hit's record is " << Utf16ToUtf8(record.name);
         }
         StoreLoadedDetails(visible, 0, rows);
-        CountHitsInCategory(*visible, 1, true);
+        // The counts the window reads: the scan's, recounted for volumes the storm changed.
+        CountHits(*visible, 1, true);
+        CountHits(*visible, 0, false);
     }
     monitor.join();
     StartSearch(u"match");
@@ -201,9 +202,9 @@ TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
     // Whatever list ended current (searched or sorted meanwhile) holds only matching files.
     const SharedResults current = TakeCurrentResults();
     ASSERT_NE(current, nullptr);
-    std::vector<MatchItem> all = current->items;
-    for (MatchItem& item : all)
-        check(item);
+    std::vector<HitDetails> all = LoadedDetailsOf(current, 0, current->size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        check(current->Hit(i), all[i]);
     EXPECT_EQ(wrong, 0u);
     EXPECT_GT(checked, 1000u);
     EXPECT_GE(storm.compactions, 2);

@@ -11,6 +11,7 @@
 #include "common/ascii_fold.h"
 #include "common/process_state.h"
 #include "index/search_engine.h"
+#include "search/contains_folded.h"
 #include "search/search_run.h"
 
 namespace kx {
@@ -105,6 +106,54 @@ TEST(NameScan, NeverMatchesAcrossTheEndOfANameIntoWhatFollowsIt) {
     EXPECT_TRUE(scan.Hits(u"cd").empty());
     EXPECT_TRUE(scan.Hits(u"abcd").empty());
     EXPECT_EQ(scan.Hits(u"abc"), (std::vector<std::uint64_t>{0}));
+}
+
+// The vector form against the portable one directly: every text of up to nine units over a
+// three-letter alphabet against every needle of up to four, each text stored in a pool whose
+// chunks end right after it, so that the vector loads run into the chunk's slack.
+TEST(NameScan, VectorAndPlainFormsAgreeOnEveryShortTextAndNeedle) {
+    std::vector<std::u16string> needles;
+    for (std::size_t length = 1; length <= 4; ++length) {
+        std::size_t total = 1;
+        for (std::size_t i = 0; i < length; ++i)
+            total *= 3;
+        for (std::size_t code = 0; code < total; ++code) {
+            std::u16string needle;
+            for (std::size_t i = 0, c = code; i < length; ++i, c /= 3)
+                needle += u"abA"[c % 3];
+            needles.push_back(FoldAscii(needle));
+        }
+    }
+    std::size_t disagreements = 0;
+    std::size_t found = 0;
+    for (std::size_t length = 1; length <= 9; ++length) {
+        std::size_t total = 1;
+        for (std::size_t i = 0; i < length; ++i)
+            total *= 3;
+        NamePool pool;
+        pool.chunkCapacity = 2 * length + 2;  // one name per chunk, ending at its capacity
+        pool.chunkUsed = pool.chunkCapacity;
+        for (std::size_t code = 0; code < total; ++code) {
+            std::u16string text;
+            for (std::size_t i = 0, c = code; i < length; ++i, c /= 3)
+                text += u"abA"[c % 3];
+            const char16_t* stored = pool.Append(text.data(), static_cast<std::uint16_t>(length));
+            const char16_t* folded = stored + length + 1;
+            for (const std::u16string& needle : needles) {
+                if (needle.size() > length)
+                    continue;
+                const bool plain =
+                    ContainsFoldedPlain(folded, length, needle.data(), needle.size());
+                const bool chosen = ContainsFolded(folded, length, needle.data(), needle.size());
+                disagreements += plain != chosen ? 1 : 0;
+                found += plain ? 1 : 0;
+            }
+            if (pool.ChunkCount() > 64)
+                pool.Clear();
+        }
+    }
+    EXPECT_EQ(disagreements, 0u);
+    EXPECT_GT(found, 0u);
 }
 
 }  // namespace

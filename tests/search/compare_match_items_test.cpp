@@ -31,7 +31,7 @@ TEST(HitOrder, NameInBothDirectionsWithoutTieBreak) {
 }
 
 TEST(HitOrder, SizePutsDirectoriesFirstAscendingAndLastDescending) {
-    MatchItem small, big, folder;
+    HitDetails small, big, folder;
     small.size = 10;
     big.size = 20;
     folder.size = 4096;
@@ -45,7 +45,7 @@ TEST(HitOrder, SizePutsDirectoriesFirstAscendingAndLastDescending) {
 }
 
 TEST(HitOrder, TimesAndPathsAndUnknownColumns) {
-    MatchItem unreadable, old, recent;
+    HitDetails unreadable, old, recent;
     old.lastWriteTime = 100;
     old.creationTime = 0x8000000000000001ull;  // compared unsigned, as CompareFileTime does
     old.fullPath = u"C:\\b";

@@ -27,11 +27,19 @@ class Details : public SearchStateTest {
         return AddFile(*volume, name);
     }
 
-    MatchItem Hit(const std::u16string& query) {
+    // A hit with details of its own, as a private copy of a list's row is.
+    struct TestHit {
+        HitRef ref;
+        HitDetails details;
+    };
+
+    TestHit Hit(const std::u16string& query) {
         ResultList hits = MatchVolumes(test.engine, query, CurrentGeneration());
-        EXPECT_EQ(hits.items.size(), 1u) << "query " << hits.items.size();
-        return hits.items.empty() ? MatchItem{} : hits.items[0];
+        EXPECT_EQ(hits.size(), 1u) << "query " << hits.size();
+        return hits.empty() ? TestHit{} : TestHit{hits.Hit(0), {}};
     }
+
+    static void Load(TestHit& hit) { LoadDetails(hit.ref, hit.details); }
 
     // Deletes `count` throw-away files so that the next Compact renumbers the table.
     void FillWithDeadRecords(int count = 10001) {
@@ -48,58 +56,58 @@ class Details : public SearchStateTest {
 
 TEST_F(Details, FillsPathSizeTimesAndTheirTexts) {
     File(u"video.mkv", 1048576);
-    MatchItem item = Hit(u"video");
-    LoadDetails(item);
-    EXPECT_TRUE(item.detailsLoaded);
-    EXPECT_EQ(item.filledMask, 0x0F);
-    EXPECT_EQ(item.fullPath, u"C:\\video.mkv");
-    EXPECT_EQ(item.size, 1048576);
-    EXPECT_EQ(item.sizeText, u"1.00 MB");
-    EXPECT_EQ(item.lastWriteTime, kWritten);
-    EXPECT_EQ(item.creationTime, kCreated);
-    EXPECT_EQ(item.modifiedText, FormatFileTime(kWritten));
-    EXPECT_NE(item.modifiedText, u"-");
+    TestHit item = Hit(u"video");
+    Load(item);
+    EXPECT_TRUE(item.details.detailsLoaded);
+    EXPECT_EQ(item.details.filledMask, 0x0F);
+    EXPECT_EQ(item.details.fullPath, u"C:\\video.mkv");
+    EXPECT_EQ(item.details.size, 1048576);
+    EXPECT_EQ(item.details.sizeText, u"1.00 MB");
+    EXPECT_EQ(item.details.lastWriteTime, kWritten);
+    EXPECT_EQ(item.details.creationTime, kCreated);
+    EXPECT_EQ(item.details.modifiedText, FormatFileTime(kWritten));
+    EXPECT_NE(item.details.modifiedText, u"-");
 }
 
 TEST_F(Details, DirectoryHasNoSizeTextAndUnreadableFileKeepsItsPath) {
     AddFile(*volume, u"Music", true);
     AddFile(*volume, u"locked.db");  // the attribute query fails for it
-    MatchItem folder = Hit(u"music");
-    LoadDetails(folder);
-    EXPECT_EQ(folder.sizeText, u"");
-    MatchItem locked = Hit(u"locked");
-    LoadDetails(locked);
-    EXPECT_EQ(locked.fullPath, u"C:\\locked.db");
-    EXPECT_EQ(locked.size, 0);
-    EXPECT_EQ(locked.sizeText, u"0 B");
-    EXPECT_EQ(locked.modifiedText, u"-");
-    EXPECT_EQ(locked.createdText, u"-");
+    TestHit folder = Hit(u"music");
+    Load(folder);
+    EXPECT_EQ(folder.details.sizeText, u"");
+    TestHit locked = Hit(u"locked");
+    Load(locked);
+    EXPECT_EQ(locked.details.fullPath, u"C:\\locked.db");
+    EXPECT_EQ(locked.details.size, 0);
+    EXPECT_EQ(locked.details.sizeText, u"0 B");
+    EXPECT_EQ(locked.details.modifiedText, u"-");
+    EXPECT_EQ(locked.details.createdText, u"-");
 }
 
 TEST_F(Details, AskedOncePerFileAndNeverAgainForALoadedHit) {
     File(u"log.txt", 10);
-    MatchItem first = Hit(u"log");
-    LoadDetails(first);
+    TestHit first = Hit(u"log");
+    Load(first);
     StandInSetFile(u"C:\\log.txt", {999, kWritten + 1, kCreated, false});  // written since
     const int queries = StandInQueries.load();
 
-    LoadDetails(first);
-    MatchItem second = Hit(u"log");
-    LoadDetails(second);
+    Load(first);
+    TestHit second = Hit(u"log");
+    Load(second);
     EXPECT_EQ(StandInQueries.load(), queries);
-    EXPECT_EQ(first.size, 10);
-    EXPECT_EQ(second.size, 10) << "a cached entry stays until the journal reports a change";
+    EXPECT_EQ(first.details.size, 10);
+    EXPECT_EQ(second.details.size, 10) << "a cached entry stays until the journal reports a change";
 }
 
 TEST_F(Details, RenamedFileShowsItsNewPath) {
     const std::uint64_t frn = File(u"draft.doc", 5);
-    MatchItem item = Hit(u"draft");
+    TestHit item = Hit(u"draft");
     StandInSetFile(u"C:\\final.doc", {7, kWritten, kCreated, false});
     Journal(*volume, USN_REASON_RENAME_OLD_NAME, frn, kRootDirectoryFrn, u"draft.doc");
     Journal(*volume, USN_REASON_RENAME_NEW_NAME, frn, kRootDirectoryFrn, u"final.doc");
-    LoadDetails(item);
-    EXPECT_EQ(item.fullPath, u"C:\\final.doc");
-    EXPECT_EQ(item.size, 7);
+    Load(item);
+    EXPECT_EQ(item.details.fullPath, u"C:\\final.doc");
+    EXPECT_EQ(item.details.size, 7);
 }
 
 TEST_F(Details, AfterCompactionAHitNamesItsOwnFileOrNothing) {
@@ -107,39 +115,39 @@ TEST_F(Details, AfterCompactionAHitNamesItsOwnFileOrNothing) {
     File(u"keep.txt", 11);
     const std::uint64_t goneFrn = File(u"gone.txt", 12);
     File(u"other.txt", 13);
-    MatchItem keep = Hit(u"keep");
-    MatchItem gone = Hit(u"gone");
+    TestHit keep = Hit(u"keep");
+    TestHit gone = Hit(u"gone");
     Journal(*volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, goneFrn, kRootDirectoryFrn, u"");
     volume->Compact();
-    ASSERT_LT(volume->records.size(), keep.recordIndex) << "the old position is past the end";
+    ASSERT_LT(volume->records.size(), keep.ref.recordIndex) << "the old position is past the end";
 
-    LoadDetails(keep);
-    EXPECT_EQ(keep.fullPath, u"C:\\keep.txt");
-    EXPECT_EQ(keep.size, 11);
-    EXPECT_TRUE(CopyHitRecord(keep).present);
-    EXPECT_EQ(CopyHitRecord(keep).name, u"keep.txt");
+    Load(keep);
+    EXPECT_EQ(keep.details.fullPath, u"C:\\keep.txt");
+    EXPECT_EQ(keep.details.size, 11);
+    EXPECT_TRUE(CopyHitRecord(keep.ref).present);
+    EXPECT_EQ(CopyHitRecord(keep.ref).name, u"keep.txt");
 
-    LoadDetails(gone);
-    EXPECT_TRUE(gone.detailsLoaded);
-    EXPECT_EQ(gone.fullPath, u"");
-    EXPECT_EQ(gone.size, 0);
-    EXPECT_EQ(gone.modifiedText, u"-");
-    EXPECT_FALSE(CopyHitRecord(gone).present);
+    Load(gone);
+    EXPECT_TRUE(gone.details.detailsLoaded);
+    EXPECT_EQ(gone.details.fullPath, u"");
+    EXPECT_EQ(gone.details.size, 0);
+    EXPECT_EQ(gone.details.modifiedText, u"-");
+    EXPECT_FALSE(CopyHitRecord(gone.ref).present);
     EXPECT_EQ(volume->attributeCache.count(goneFrn), 0u) << "nothing is cached for a gone hit";
 }
 
 TEST_F(Details, DeletedFileCachedThenCompactedAwayShowsAsGone) {
     const std::uint64_t frn = File(u"old.log", 3);
-    MatchItem beforeDelete = Hit(u"old");
+    TestHit beforeDelete = Hit(u"old");
     Journal(*volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, frn, kRootDirectoryFrn, u"");
     StandInClearFiles();
-    MatchItem afterDelete = beforeDelete;
-    LoadDetails(afterDelete);  // caches the failed query under the dead record's frn
-    EXPECT_EQ(afterDelete.fullPath, u"C:\\old.log");
+    TestHit afterDelete = beforeDelete;
+    Load(afterDelete);  // caches the failed query under the dead record's frn
+    EXPECT_EQ(afterDelete.details.fullPath, u"C:\\old.log");
     FillWithDeadRecords();
     volume->Compact();
-    LoadDetails(beforeDelete);
-    EXPECT_EQ(beforeDelete.fullPath, u"") << "its file left the table";
+    Load(beforeDelete);
+    EXPECT_EQ(beforeDelete.details.fullPath, u"") << "its file left the table";
 }
 
 // A rebuild refills the table from the MFT in another order; positions taken before it name
@@ -147,7 +155,7 @@ TEST_F(Details, DeletedFileCachedThenCompactedAwayShowsAsGone) {
 TEST_F(Details, AfterARebuildAHitDoesNotNameAnotherFile) {
     const std::uint64_t a = File(u"alpha.txt", 1);
     const std::uint64_t b = File(u"beta.txt", 2);
-    MatchItem alpha = Hit(u"alpha");
+    TestHit alpha = Hit(u"alpha");
     {
         std::unique_lock<SrwLock> guard(volume->lock);
         std::vector<FileRecord> records;
@@ -163,10 +171,10 @@ TEST_F(Details, AfterARebuildAHitDoesNotNameAnotherFile) {
         std::swap(volume->frnToIndex, map);
         ++volume->renumberGeneration;
     }
-    ASSERT_EQ(NamesOf(std::vector<MatchItem>{alpha}), std::vector<std::u16string>{u"alpha.txt"});
-    LoadDetails(alpha);
-    EXPECT_EQ(alpha.fullPath, u"C:\\alpha.txt");
-    EXPECT_EQ(alpha.size, 1);
+    ASSERT_EQ(CopyHitRecord(alpha.ref).name, u"alpha.txt");
+    Load(alpha);
+    EXPECT_EQ(alpha.details.fullPath, u"C:\\alpha.txt");
+    EXPECT_EQ(alpha.details.size, 1);
 }
 
 }  // namespace

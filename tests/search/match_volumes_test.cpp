@@ -92,12 +92,10 @@ TEST(QueryMatching, HitsComeInVolumeOrderThenRecordOrder) {
     const ResultList hits = Search(test.engine, u"log");
     EXPECT_EQ(NamesOf(hits), (Names{u"log 2", u"log 1", u"log 3"}));
     ASSERT_EQ(hits.items.size(), 3u);
-    EXPECT_EQ(hits.items[0].volume, &d);
-    EXPECT_EQ(hits.items[2].volume, &c);
+    EXPECT_EQ(hits.Hit(0).volume, &d);
+    EXPECT_EQ(hits.Hit(2).volume, &c);
     EXPECT_LT(hits.items[0].recordIndex, hits.items[1].recordIndex);
-    EXPECT_FALSE(hits.items[0].detailsLoaded);
-    EXPECT_TRUE(hits.items[0].fullPath.empty());
-    EXPECT_EQ(hits.items[0].filledMask, 0);
+    EXPECT_TRUE(hits.details->entries.empty()) << "no hit has details until somebody looks";
 }
 
 TEST(QueryMatching, NothingBeforeReadyNorWhenExitingNorWhenOutdated) {

@@ -79,15 +79,11 @@ inline std::uint64_t AddFile(VolumeIndex& volume, const std::u16string& name,
     return frn;
 }
 
-inline std::vector<std::u16string> NamesOf(const std::vector<MatchItem>& items) {
-    std::vector<std::u16string> names;
-    for (const MatchItem& item : items)
-        names.push_back(CopyHitRecord(item).name);
-    return names;
-}
-
 inline std::vector<std::u16string> NamesOf(const ResultList& list) {
-    return NamesOf(list.items);
+    std::vector<std::u16string> names;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        names.push_back(CopyHitRecord(list.Hit(i)).name);
+    return names;
 }
 
 inline std::uint64_t CurrentGeneration() {

@@ -114,8 +114,7 @@ TEST_F(Sorting, NameSortOf12000HitsReportsFourTimesAndLoadsNoDetails) {
     ASSERT_EQ(done.size(), 1u);
     EXPECT_EQ(done[0].lParam, 1);
     EXPECT_EQ(log.Messages().back().message, WM_SEARCH_DONE);
-    for (const MatchItem& item : TakeCurrentResults()->items)
-        EXPECT_FALSE(item.detailsLoaded);
+    EXPECT_TRUE(TakeCurrentResults()->details->entries.empty());
 }
 
 TEST_F(Sorting, EveryColumnInBothDirections) {
@@ -152,8 +151,12 @@ TEST_F(Sorting, EveryColumnInBothDirections) {
               (Names{u"A_small.txt", u"b_mid.txt", u"C_big.txt", u"c_dir", u"d_unreadable.txt"}));
     EXPECT_EQ(Sort(kColumnPath),
               (Names{u"d_unreadable.txt", u"c_dir", u"C_big.txt", u"b_mid.txt", u"A_small.txt"}));
-    for (const MatchItem& item : TakeCurrentResults()->items)
-        EXPECT_TRUE(item.detailsLoaded) << "the sorted list keeps the details it loaded";
+    const SharedResults sorted = TakeCurrentResults();
+    for (const MatchItem& item : sorted->items) {
+        const auto loaded = sorted->details->entries.find(DetailsKeyOf(item));
+        EXPECT_TRUE(loaded != sorted->details->entries.end() && loaded->second.detailsLoaded)
+            << "the sorted list keeps the details it loaded";
+    }
 }
 
 TEST_F(Sorting, NewSearchDuringTheDetailLoopStopsTheSortWithinOneHit) {

@@ -1,9 +1,11 @@
 // Stand-ins for the category rule and the attribute query, linked ahead of the real ones: the
 // search tests then decide exactly what each path answers, count the queries and can act in
 // the middle of one, which neither the filters nor a real or simulated volume allow.
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/file_attributes.h"
@@ -40,6 +42,24 @@ bool RecordPassesCategory(const FileRecord& record, std::int32_t category) {
     if (category == 2)
         return extension == u".jpg" || extension == u".png";
     return false;
+}
+
+std::shared_ptr<const CategoryList> ScanCategories() {
+    // The same rule as above as a category list, one list per category count, so that a
+    // changed count looks like a reset to whoever compares lists.
+    static std::mutex mutex;
+    static std::map<std::int32_t, std::shared_ptr<const CategoryList>> lists;
+    std::lock_guard<std::mutex> guard(mutex);
+    std::shared_ptr<const CategoryList>& list = lists[StandInCategoryCount];
+    if (!list) {
+        CategoryList made(static_cast<std::size_t>(std::max(StandInCategoryCount, 1)));
+        if (made.size() > 1)
+            made[1].extensions = {u".txt", u".doc"};
+        if (made.size() > 2)
+            made[2].extensions = {u".jpg", u".png"};
+        list = std::make_shared<const CategoryList>(std::move(made));
+    }
+    return list;
 }
 
 namespace {

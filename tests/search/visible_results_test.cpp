@@ -66,13 +66,16 @@ TEST_F(VisibleList, OtherCategoriesKeepOnlyFilesWithTheirExtensionsInOrder) {
 
 TEST_F(VisibleList, CachedUntilDroppedOrTheCategoryChanges) {
     Publish(u"report");
+    SelectCategory(1);
     const SharedResults first = GetVisibleResults();
     EXPECT_EQ(GetVisibleResults(), first);
     DropVisibleResults();
     const SharedResults second = GetVisibleResults();
     EXPECT_NE(second, first);
-    SelectCategory(1);
+    SelectCategory(2);
     EXPECT_NE(GetVisibleResults(), second);
+    SelectCategory(0);
+    EXPECT_EQ(GetVisibleResults(), TakeCurrentResults()) << "all files: the list itself, no copy";
 }
 
 TEST_F(VisibleList, CategoryPastAShortenedListCountsAsAllFiles) {
@@ -86,7 +89,7 @@ TEST_F(VisibleList, CategoryPastAShortenedListCountsAsAllFiles) {
 TEST_F(VisibleList, HitWhoseFileLeftTheTablePassesOnlyAllFiles) {
     Publish(u"report");
     // Delete report.doc and enough others that a compaction renumbers every record.
-    const std::uint64_t doc = TakeCurrentResults()->items.back().frn;
+    const std::uint64_t doc = TakeCurrentResults()->Hit(TakeCurrentResults()->size() - 1).frn;
     Journal(*volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, doc, kRootDirectoryFrn, u"");
     for (int i = 0; i < 10001; ++i) {
         const std::uint64_t frn = AddFile(*volume, u"filler");
@@ -105,7 +108,7 @@ TEST_F(VisibleList, HitWhoseFileLeftTheTablePassesOnlyAllFiles) {
 
 TEST_F(VisibleList, CountsLeaveOutRecordsDeadSinceTheSearchOnlyWhenAsked) {
     Publish(u"report");
-    const std::uint64_t txt = TakeCurrentResults()->items.front().frn;
+    const std::uint64_t txt = TakeCurrentResults()->Hit(0).frn;
     Journal(*volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, txt, kRootDirectoryFrn, u"");
     const SharedResults held = TakeCurrentResults();
     const ResultList& current = *held;

@@ -55,7 +55,7 @@ SearchOutcome RunQuery(QueryWindow& window, const std::u16string& query,
         DropVisibleResults();
     }
     const SharedResults current = TakeCurrentResults();
-    outcome.hitsInCategory = current ? CountHitsInCategory(*current, settings.category, false) : 0;
+    outcome.hitsInCategory = current ? CountHits(*current, settings.category, false) : 0;
     outcome.completed = true;
     return outcome;
 }

@@ -1,0 +1,47 @@
+// The filter categories a record passes, answered per hit by a lookup in a small table instead
+// of comparing its name with every extension of every category.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "filters/filter_category.h"
+#include "index/file_record.h"
+
+namespace kx {
+
+class CategoryClassifier {
+  public:
+    // Categories 1 to 63 are classified; a list with more is not (Usable() is false).
+    static constexpr std::size_t kMaxCategories = 64;
+
+    explicit CategoryClassifier(std::shared_ptr<const CategoryList> categories);
+
+    bool Usable() const { return usable_; }
+    std::size_t CategoryCount() const { return categories_->size(); }
+    // The list it classifies for; a different list (after a reset) needs a new classifier.
+    const void* Identity() const { return categories_.get(); }
+
+    // Bit k set when the record passes category k >= 1: a file whose extension is one of the
+    // category's. Directories pass none. Bit 0 is never set.
+    std::uint64_t MaskOf(const FileRecord& record) const {
+        if (record.isDirectory != 0 || record.extensionLength == 0 || slots_.empty())
+            return 0;
+        return MaskOfExtension(record.FoldedExtension(), record.extensionLength);
+    }
+    std::uint64_t MaskOfExtension(const char16_t* folded, std::size_t length) const;
+
+  private:
+    struct Slot {
+        std::u16string extension;  // folded, dot included; empty for a free slot
+        std::uint64_t mask = 0;
+    };
+
+    std::shared_ptr<const CategoryList> categories_;
+    std::vector<Slot> slots_;  // open addressing, a power of two, at most half full
+    bool usable_ = true;
+};
+
+}  // namespace kx

@@ -1,0 +1,50 @@
+// Hit arrays kept between searches. Every keystroke makes a list of up to millions of hits;
+// memory the process used before is already mapped, while a fresh block costs a page fault per
+// 4 KiB on its first touch (the kernel zeroes every new page), which at ten million names was
+// most of what a keystroke cost. So a list's array goes back to this pool when the list is
+// freed, and the next scan takes it again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kx {
+
+struct MatchItem;
+using HitVector = std::vector<MatchItem>;
+
+// Takes an empty array, preferably one whose capacity is already at least `wanted` items.
+HitVector TakeHitVector(std::size_t wanted);
+// Returns an array; it is kept (emptied, capacity intact) while the pool has room, else freed.
+void ReturnHitVector(HitVector&& hits);
+// Frees every kept array (tests, and the allocation-failure path).
+void ClearHitPool();
+// Bytes of capacity the pool keeps now.
+std::size_t HitPoolBytes();
+
+// A hit array that returns itself to the pool when its owner is freed.
+class PooledHits {
+  public:
+    PooledHits();
+    explicit PooledHits(HitVector hits);
+    PooledHits(PooledHits&& other) noexcept;
+    PooledHits& operator=(PooledHits&& other) noexcept;
+    PooledHits(const PooledHits&) = delete;
+    PooledHits& operator=(const PooledHits&) = delete;
+    ~PooledHits();
+
+    HitVector& vector() { return hits_; }
+    const HitVector& vector() const { return hits_; }
+    std::size_t size() const;
+    bool empty() const;
+    const MatchItem& operator[](std::size_t i) const;
+    MatchItem& operator[](std::size_t i);
+    const MatchItem* begin() const;
+    const MatchItem* end() const;
+
+  private:
+    HitVector hits_;
+};
+
+}  // namespace kx

@@ -1,0 +1,229 @@
+// The scan splits volumes into blocks scanned on every core, counts hits per category while it
+// scans, narrows the list for the selected category and, typing ahead, scans only the last
+// list's hits. Each of these is held here to a plain reference: one loop over every record,
+// the category rule applied hit by hit.
+#include <random>
+
+#include "common/ascii_fold.h"
+#include "common/utf.h"
+#include "search/category_filter.h"
+#include "search/search_run.h"
+#include "search/visible_results.h"
+#include "tests/search/search_test_support.h"
+#include "tests/search/stand_ins.h"
+
+namespace kx::testing {
+namespace {
+
+struct Hit {
+    std::size_t slot;
+    std::uint64_t recordIndex;
+    std::uint64_t frn;
+    bool operator==(const Hit& other) const {
+        return slot == other.slot && recordIndex == other.recordIndex && frn == other.frn;
+    }
+};
+
+std::vector<Hit> HitsOf(const ResultList& list) {
+    std::vector<Hit> hits;
+    for (const MatchItem& item : list.items)
+        hits.push_back(Hit{item.volumeSlot, item.recordIndex, item.frn});
+    return hits;
+}
+
+// The scan as one loop, record by record.
+std::vector<Hit> ReferenceScan(const SearchEngine& engine, const std::u16string& query,
+                               std::int32_t category = 0) {
+    const std::u16string folded = FoldAscii(query);
+    std::vector<Hit> hits;
+    for (std::size_t slot = 0; slot < engine.volumes.size(); ++slot) {
+        const VolumeIndex& volume = *engine.volumes[slot];
+        for (std::size_t j = 0; j < volume.records.size(); ++j) {
+            const FileRecord& record = volume.records[j];
+            const std::u16string name(record.FoldedName(), record.nameLength);
+            if (record.isDead == 0 && name.find(folded) != std::u16string::npos &&
+                RecordPassesCategory(record, category)) {
+                hits.push_back(Hit{slot, j, record.frn});
+            }
+        }
+    }
+    return hits;
+}
+
+// Names from a small alphabet, so that queries of two or three letters hit often, with the
+// extensions the stand-in categories know in both cases, and some without a dot.
+std::u16string RandomName(std::mt19937& random) {
+    static const std::u16string letters = u"abcAB_e ";
+    static const std::u16string extensions[] = {u".txt", u".DOC", u".jpg", u".Png",
+                                                u".zip", u"",     u".",    u".txt.jpg"};
+    std::u16string name;
+    const std::size_t length = 1 + random() % 9;
+    for (std::size_t i = 0; i < length; ++i)
+        name += letters[random() % letters.size()];
+    return name + extensions[random() % std::size(extensions)];
+}
+
+class ScanReference : public SearchStateTest {
+  protected:
+    void SetUp() override {
+        SearchStateTest::SetUp();
+        SelectCategory(0);
+        SetCategoryCount(7);
+    }
+
+    // Adds files (every seventh a directory) to a volume, and kills a fifth of what it added.
+    void Populate(VolumeIndex& volume, std::size_t count) {
+        std::vector<std::uint64_t> added;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint64_t frn = MakeFileReference(next_++, 1);
+            AddRecord(volume, frn, kRootDirectoryFrn, RandomName(random_), random_() % 7 == 0);
+            added.push_back(frn);
+        }
+        for (std::size_t i = 0; i < count / 5; ++i)
+            Kill(volume, added[random_() % added.size()]);
+    }
+
+    void Kill(VolumeIndex& volume, std::uint64_t frn) {
+        Journal(volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, frn, kRootDirectoryFrn, u"");
+    }
+
+    ResultList Scan(const std::u16string& query, const ScanOptions& options = {}) {
+        return MatchVolumes(test.engine, query, CurrentGeneration(), options);
+    }
+
+    TestEngine test;
+    std::mt19937 random_{7};
+    std::uint64_t next_ = 100;
+};
+
+TEST_F(ScanReference, HitsCountsAndNarrowedListsEqualTheReferenceForEveryCategory) {
+    Populate(test.AddVolume(u"C:"), 3000);
+    Populate(test.AddVolume(u"D:"), 500);
+    for (const std::u16string query : {u"a", u"AB", u"b_", u"e.t", u".", u"abcabcabcabc"}) {
+        for (std::int32_t category = 0; category < 7; ++category) {
+            const ResultList list = Scan(query, ScanOptions{category, nullptr});
+            ASSERT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
+            const std::size_t inCategory = ReferenceScan(test.engine, query, category).size();
+            EXPECT_EQ(CountHits(list, category, false), inCategory);
+            EXPECT_EQ(CountHits(list, category, true), inCategory);
+            if (category > 0) {
+                ASSERT_NE(list.narrowed, nullptr);
+                EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, category));
+            }
+        }
+    }
+}
+
+TEST_F(ScanReference, LargeVolumesScannedInParallelBlocksKeepRecordOrder) {
+    // Enough records that each volume is cut into a block per core.
+    Populate(test.AddVolume(u"C:"), 150000);
+    Populate(test.AddVolume(u"D:"), 70000);
+    for (const std::u16string query : {u"a", u"bA", u"c_e", u"zzz"}) {
+        const ResultList list = Scan(query, ScanOptions{1, nullptr});
+        EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
+        EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
+        EXPECT_EQ(CountHits(list, 2, false), ReferenceScan(test.engine, query, 2).size());
+    }
+}
+
+TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
+    VolumeIndex& c = test.AddVolume(u"C:");
+    VolumeIndex& d = test.AddVolume(u"D:");
+    Populate(c, 2000);
+    Populate(d, 80000);
+    const ResultList first = Scan(u"a");
+    // Changes after the first scan: new names, and deaths among its hits.
+    Populate(c, 300);
+    Populate(d, 300);
+    for (std::size_t i = 0; i < first.size(); i += 97)
+        Kill(*first.Hit(i).volume, first.Hit(i).frn);
+    for (const std::u16string query : {u"a", u"ab", u"AB_", u"xa"}) {
+        const ResultList typed = Scan(query, ScanOptions{1, &first});
+        EXPECT_EQ(HitsOf(typed), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
+        EXPECT_EQ(HitsOf(*typed.narrowed), ReferenceScan(test.engine, query, 1));
+        EXPECT_EQ(CountHits(typed, 1, true), ReferenceScan(test.engine, query, 1).size());
+    }
+}
+
+TEST_F(ScanReference, TypingAheadAfterACompactionScansTheRenumberedVolumeWhole) {
+    VolumeIndex& c = test.AddVolume(u"C:");
+    VolumeIndex& d = test.AddVolume(u"D:");
+    Populate(c, 1000);
+    Populate(d, 1000);
+    const ResultList first = Scan(u"b");
+    Populate(c, 60000);  // kills 12,000: enough for a compaction
+    c.Compact();
+    ASSERT_NE(first.volumes[0].renumberGeneration, c.renumberGeneration.load());
+    const ResultList typed = Scan(u"ba", ScanOptions{0, &first});
+    EXPECT_EQ(HitsOf(typed), ReferenceScan(test.engine, u"ba"));
+    // A list that is not a whole scan (sorted, or narrowed) is never used to type ahead.
+    ResultList sorted = Scan(u"b");
+    sorted.wholeScan = false;
+    Populate(d, 100);
+    EXPECT_EQ(HitsOf(Scan(u"ba", ScanOptions{0, &sorted})), ReferenceScan(test.engine, u"ba"));
+}
+
+TEST_F(ScanReference, CountsLeaveOutHitsThatDiedAfterTheScanOnlyOnTheirVolume) {
+    VolumeIndex& c = test.AddVolume(u"C:");
+    VolumeIndex& d = test.AddVolume(u"D:");
+    Populate(c, 2000);
+    Populate(d, 2000);
+    const ResultList list = Scan(u"a");
+    std::vector<std::size_t> before;
+    for (std::int32_t category = 0; category < 7; ++category)
+        before.push_back(CountHits(list, category, true));
+    // A document hit on D: dies between the scan and the tag counts.
+    std::size_t killed = list.size();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const HitRef hit = list.Hit(i);
+        const HitRecordCopy record = CopyHitRecord(hit);
+        if (hit.volume == &d && record.name.size() > 4 && !record.isDirectory &&
+            record.name.compare(record.name.size() - 4, 4, u".txt") == 0) {
+            killed = i;
+            break;
+        }
+    }
+    ASSERT_LT(killed, list.size());
+    Kill(d, list.Hit(killed).frn);
+    for (std::int32_t category = 0; category < 7; ++category) {
+        EXPECT_EQ(CountHits(list, category, true), CountHitsInCategory(list, category, true));
+        EXPECT_EQ(CountHits(list, category, false), CountHitsInCategory(list, category, false));
+    }
+    EXPECT_EQ(CountHits(list, 1, true), before[1] - 1);
+    EXPECT_EQ(CountHits(list, 0, true), before[0] - 1);
+    EXPECT_EQ(CountHits(list, 0, false), list.size()) << "the title counts every hit";
+}
+
+TEST_F(ScanReference, CountsOfAnotherCategoryListAreNotTrusted) {
+    Populate(test.AddVolume(u"C:"), 2000);
+    const ResultList list = Scan(u"a", ScanOptions{1, nullptr});
+    SetCategoryCount(2);  // a reset: category 2 no longer exists, category 1 is a new list
+    EXPECT_EQ(CountHits(list, 1, false), CountHitsInCategory(list, 1, false));
+    EXPECT_EQ(CountHits(list, 2, false), list.size()) << "past the end counts as all files";
+}
+
+// The window's view of it: the visible list is the current list itself for all files, the
+// worker's narrowed list for a category, and rebuilt here only when a volume was renumbered.
+TEST_F(ScanReference, VisibleListIsTheWorkersOwnUnlessTheVolumeWasRenumbered) {
+    VolumeIndex& c = test.AddVolume(u"C:");
+    Populate(c, 3000);
+    UseSearchEngineForTesting(&test.engine);
+    MessageLog log;
+    SelectCategory(1);
+    StartSearch(u"a");
+    ASSERT_TRUE(log.WaitFor(WM_SEARCH_DONE, CurrentGeneration()));
+    const SharedResults current = TakeCurrentResults();
+    ASSERT_NE(current->narrowed, nullptr);
+    EXPECT_EQ(GetVisibleResults(), current->narrowed);
+    EXPECT_EQ(DisplayedCount.load(), static_cast<std::int64_t>(current->narrowed->size()));
+
+    Populate(c, 60000);
+    c.Compact();
+    DropVisibleResults();
+    const SharedResults rebuilt = GetVisibleResults();
+    EXPECT_NE(rebuilt, current->narrowed);
+    EXPECT_EQ(HitsOf(*rebuilt), HitsOf(*current->narrowed)) << "the same hits, found by frn";
+}
+
+}  // namespace
+}  // namespace kx::testing
