@@ -16,14 +16,19 @@ constexpr std::size_t kMaxKeptArrays = 6;
 constexpr std::size_t kMaxKeptBytes =
     sizeof(void*) >= 8 ? std::size_t{768} << 20 : std::size_t{192} << 20;
 
-std::mutex PoolMutex;
+// Never destroyed: result lists are held by globals and detached threads that may give their
+// arrays back while the process is exiting, after any static would have been destroyed.
+std::mutex& PoolMutexRef() {
+    static std::mutex* mutex = new std::mutex;
+    return *mutex;
+}
 std::vector<HitVector>& Kept() {
-    static std::vector<HitVector> kept = [] {
-        std::vector<HitVector> slots;
-        slots.reserve(kMaxKeptArrays);
+    static std::vector<HitVector>* kept = [] {
+        auto* slots = new std::vector<HitVector>;
+        slots->reserve(kMaxKeptArrays);
         return slots;
     }();
-    return kept;
+    return *kept;
 }
 
 std::size_t BytesOf(const HitVector& hits) {
@@ -34,7 +39,7 @@ std::size_t BytesOf(const HitVector& hits) {
 
 HitVector TakeHitVector(std::size_t wanted) {
     HitVector taken;
-    std::lock_guard<std::mutex> guard(PoolMutex);
+    std::lock_guard<std::mutex> guard(PoolMutexRef());
     std::vector<HitVector>& kept = Kept();
     if (kept.empty())
         return taken;
@@ -66,7 +71,7 @@ void ReturnHitVector(HitVector&& hits) {
     hits.clear();
     HitVector dropped;
     {
-        std::lock_guard<std::mutex> guard(PoolMutex);
+        std::lock_guard<std::mutex> guard(PoolMutexRef());
         std::vector<HitVector>& kept = Kept();
         std::size_t bytes = BytesOf(hits);
         for (const HitVector& held : kept)
@@ -87,12 +92,12 @@ void ReturnHitVector(HitVector&& hits) {
 
 void ClearHitPool() {
     std::vector<HitVector> dropped;
-    std::lock_guard<std::mutex> guard(PoolMutex);
+    std::lock_guard<std::mutex> guard(PoolMutexRef());
     dropped.swap(Kept());
 }
 
 std::size_t HitPoolBytes() {
-    std::lock_guard<std::mutex> guard(PoolMutex);
+    std::lock_guard<std::mutex> guard(PoolMutexRef());
     std::size_t bytes = 0;
     for (const HitVector& held : Kept())
         bytes += BytesOf(held);

@@ -102,8 +102,15 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
     return true;
 }
 
+// Room the first block reserves: every record of every volume, so that the join appends the
+// other blocks into it and no array grows (and is copied and faulted in again) while a letter
+// finds millions of hits. Pages never written cost address space only, which a 64-bit process
+// has plenty of; a 32-bit one lets the array grow instead.
+constexpr bool kReserveWholeScan = sizeof(void*) >= 8;
+
 // [begin, end) cut into `parts` contiguous blocks.
-void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, std::size_t end) {
+void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, std::size_t end,
+               std::size_t wholeScan) {
     if (begin >= end)
         return;
     const std::size_t length = end - begin;
@@ -115,9 +122,13 @@ void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, s
         block.end = begin + length * (p + 1) / parts;
         // Arrays kept from earlier searches: no fresh page is touched unless this scan finds
         // more hits than any before it.
-        block.hits = TakeHitVector(0);
-        if (candidates)
-            block.hits.reserve(block.end - block.begin);
+        const bool first = blocks.size() == 1;
+        const std::size_t room =
+            first && kReserveWholeScan
+                ? wholeScan
+                : (kReserveWholeScan || candidates ? block.end - block.begin : 0);
+        block.hits = TakeHitVector(room);
+        block.hits.reserve(room);
     }
 }
 
@@ -165,10 +176,14 @@ PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
         }
         return PooledHits();
     }
-    HitVector joined = TakeHitVector(total);
+    // Into the first block's array when it has the room (it reserved it), else into one kept
+    // from earlier searches.
+    HitVector& first = narrowed ? blocks.front().narrowed : blocks.front().hits;
+    HitVector joined = first.capacity() >= total ? std::move(first) : TakeHitVector(total);
+    const bool appending = !joined.empty();
     joined.reserve(total);
-    for (const Block& block : blocks) {
-        const HitVector& source = narrowed ? block.narrowed : block.hits;
+    for (std::size_t b = appending ? 1 : 0; b < blocks.size(); ++b) {
+        const HitVector& source = narrowed ? blocks[b].narrowed : blocks[b].hits;
         joined.insert(joined.end(), source.begin(), source.end());
     }
     return PooledHits(std::move(joined));
@@ -201,6 +216,11 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
 
     std::vector<Block> blocks;
     std::atomic<bool> cancelled{false};
+    std::size_t wholeScan = 0;
+    for (const std::unique_ptr<VolumeIndex>& volume : engine.volumes) {
+        std::shared_lock<SrwLock> guard(volume->lock);
+        wholeScan += volume->records.size();
+    }
     // The volume list is complete and unchanging once `ready` is set.
     for (std::size_t slot = 0; slot < engine.volumes.size(); ++slot) {
         VolumeIndex& volume = *engine.volumes[slot];
@@ -219,10 +239,12 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
             entry.recordCount = count;
             const HitVolume* before = NarrowableVolume(options.previous, folded, volume, slot);
             if (before != nullptr) {
-                AddBlocks(blocks, true, before->firstHit, before->firstHit + before->hitCount);
-                AddBlocks(blocks, false, static_cast<std::size_t>(before->recordCount), count);
+                AddBlocks(blocks, true, before->firstHit, before->firstHit + before->hitCount,
+                          wholeScan);
+                AddBlocks(blocks, false, static_cast<std::size_t>(before->recordCount), count,
+                          wholeScan);
             } else {
-                AddBlocks(blocks, false, 0, count);
+                AddBlocks(blocks, false, 0, count, wholeScan);
             }
             const VolumeScan scan{volume.records.data(),
                                   static_cast<std::uint16_t>(slot),
