@@ -29,10 +29,11 @@ mkdir -p "$results"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKX_BUILD_BENCH=ON \
   -DKX_BUILD_TESTS=OFF >"$results/configure.log" 2>&1 || { cat "$results/configure.log"; exit 1; }
-cmake --build "$build" -j2 --target volume_build_bench search_bench journal_apply_bench sort_bench
+cmake --build "$build" -j2 --target volume_build_bench search_bench journal_apply_bench sort_bench \
+  keystroke_bench
 
 for heap in $heaps; do
-  for bench in volume_build_bench search_bench journal_apply_bench sort_bench; do
+  for bench in volume_build_bench search_bench journal_apply_bench sort_bench keystroke_bench; do
     echo "==== $bench, $heap heap, load average: $(cut -d' ' -f1-3 /proc/loadavg)"
     KX_BENCH_HEAP=$heap "$build/bin/$bench" \
       --benchmark_filter="$filter" \
