@@ -14,7 +14,9 @@
 #include "search/details.h"
 #include "search/search_run.h"
 #include "search/sort_worker.h"
-#include "tests/search/search_test_support.h"
+#include "tests/search/message_log.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
 
 namespace kx::testing {
 namespace {

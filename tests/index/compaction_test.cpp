@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "common/ascii_fold.h"
-#include "tests/index/table_builder.h"
+#include "tests/support/table_builder.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 // A volume with `total` files in the root, every `deadEvery`-th one deleted.
@@ -69,4 +69,4 @@ TEST(Compaction, KeepsPathsIntact) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "tests/index/table_builder.h"
+#include "tests/support/table_builder.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 class FullPath : public ::testing::Test {
@@ -84,4 +84,4 @@ TEST_F(FullPath, ADeletedDirectoryStillNamesItsFormerChildren) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

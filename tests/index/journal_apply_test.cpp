@@ -1,9 +1,9 @@
 // How single journal records change the table.
 #include <gtest/gtest.h>
 
-#include "tests/index/table_builder.h"
+#include "tests/support/table_builder.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 constexpr std::uint32_t kCreate = USN_REASON_FILE_CREATE;
@@ -130,4 +130,4 @@ TEST_F(JournalApply, AReusedRecordNumberIsAnotherFile) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

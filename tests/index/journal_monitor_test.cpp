@@ -6,10 +6,11 @@
 
 #include "platform/usn_layout.h"
 #include "platform/windows_errors.h"
-#include "tests/index/sim_fixture.h"
-#include "tests/index/table_builder.h"
+#include "tests/support/eventually.h"
+#include "tests/support/simulated_machine.h"
+#include "tests/support/table_builder.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 class JournalMonitor : public SimulatedMachine {
@@ -222,4 +223,4 @@ TEST_F(JournalMonitor, AStopRequestEndsItsSleepAtOnce) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

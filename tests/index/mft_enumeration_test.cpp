@@ -6,10 +6,10 @@
 
 #include "platform/usn_layout.h"
 #include "platform/windows_errors.h"
-#include "tests/index/sim_fixture.h"
-#include "tests/index/table_builder.h"
+#include "tests/support/simulated_machine.h"
+#include "tests/support/table_builder.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 using MftEnumeration = SimulatedMachine;
@@ -139,4 +139,4 @@ TEST_F(MftEnumeration, ExitDuringTheEnumerationStartsNoMonitor) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

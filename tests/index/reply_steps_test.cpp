@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "index/mft_enumeration.h"
-#include "tests/index/table_builder.h"
 #include "tests/index/usn_bytes.h"
+#include "tests/support/table_builder.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 constexpr std::uint64_t kFile = MakeFileReference(40, 1);
@@ -95,4 +95,4 @@ TEST(EnumReply, AnFrnReportedTwiceKeepsOnlyItsLastRecordLive) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

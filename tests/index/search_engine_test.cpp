@@ -5,10 +5,10 @@
 
 #include "common/messages.h"
 #include "platform/usn_layout.h"
-#include "tests/index/sim_fixture.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/simulated_machine.h"
 
-namespace kx {
+namespace kx::testing {
 namespace {
 
 class Startup : public SimulatedMachine {
@@ -35,7 +35,7 @@ class Startup : public SimulatedMachine {
         engine.volumes.clear();
         SimulatedMachine::TearDown();
     }
-    test::MessageRecorder recorder;
+    MessageRecorder recorder;
     SearchEngine engine;
 };
 
@@ -100,4 +100,4 @@ TEST_F(Startup, NothingIsPostedWhenTheProgramIsExiting) {
 }
 
 }  // namespace
-}  // namespace kx
+}  // namespace kx::testing

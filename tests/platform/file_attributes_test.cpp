@@ -11,7 +11,7 @@
 namespace kx {
 namespace {
 
-using test::TempDirectory;
+using testing::TempDirectory;
 
 FILETIME ToFileTime(std::uint64_t value) {
     return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
@@ -45,7 +45,7 @@ TEST(FileAttributes, SizeAndTimesOfAFile) {
     EXPECT_EQ(data.creationTime, (static_cast<std::uint64_t>(storedCreation.dwHighDateTime) << 32) |
                                      storedCreation.dwLowDateTime);
     // Wine keeps files on a Unix file system, whose creation time cannot be set.
-    if (!test::RunningUnderWine()) {
+    if (!testing::RunningUnderWine()) {
         EXPECT_EQ(data.creationTime, kCreated);
     }
 }

@@ -12,7 +12,7 @@
 namespace kx {
 namespace {
 
-using test::TempDirectory;
+using testing::TempDirectory;
 
 bool Exists(const std::u16string& path) {
     return ::GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;

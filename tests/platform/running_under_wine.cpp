@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace kx::test {
+namespace kx::testing {
 
 bool RunningUnderWine() {
     // Wine's ntdll exports its version; Windows' never does.
@@ -10,4 +10,4 @@ bool RunningUnderWine() {
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -2,8 +2,8 @@
 // fixed under Wine (no USN journal) and only recorded on Windows.
 #pragma once
 
-namespace kx::test {
+namespace kx::testing {
 
 bool RunningUnderWine();
 
-}  // namespace kx::test
+}  // namespace kx::testing

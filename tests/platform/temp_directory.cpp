@@ -5,7 +5,7 @@
 
 #include "platform/win32/wide_string.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 namespace {
 
@@ -51,4 +51,4 @@ TempDirectory::~TempDirectory() {
     RemoveTree(ToWide(path_));
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace kx::test {
+namespace kx::testing {
 
 class TempDirectory {
   public:
@@ -23,4 +23,4 @@ class TempDirectory {
     std::u16string path_;
 };
 
-}  // namespace kx::test
+}  // namespace kx::testing

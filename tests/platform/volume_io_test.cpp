@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t kDriveC = 1u << 2;
 
-using test::RunningUnderWine;
+using testing::RunningUnderWine;
 
 TEST(DriveDiscovery, MaskHasDriveCAndNothingBeyondZ) {
     const std::uint32_t mask = GetLogicalDriveMask();

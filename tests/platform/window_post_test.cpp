@@ -14,7 +14,7 @@ namespace kx {
 namespace {
 
 using namespace std::chrono_literals;
-using test::MessageRecorder;
+using testing::MessageRecorder;
 
 TEST(WindowPosting, MessagesArriveInOrderWithTheirParameters) {
     MessageRecorder recorder;
@@ -77,7 +77,7 @@ TEST(BackgroundStartUp, ReportsIndexReadyOnceWithTheRealVolumes) {
     std::lock_guard<std::mutex> guard(engine.volumesMutex);
     EXPECT_EQ(ready->wParam, engine.volumes.empty() ? 1u : 0u);
     EXPECT_EQ(engine.ready.load(), !engine.volumes.empty());
-    if (test::RunningUnderWine()) {
+    if (testing::RunningUnderWine()) {
         EXPECT_EQ(ready->wParam, 1u);
     }
     EXPECT_FALSE(recorder.WaitFor(WM_INDEX_READY, 200ms).has_value());

@@ -1,8 +1,9 @@
 #include "search/details.h"
 #include "search/format_texts.h"
 #include "search/search_run.h"
-#include "tests/search/search_test_support.h"
 #include "tests/search/stand_ins.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
 
 namespace kx::testing {
 namespace {

@@ -1,5 +1,6 @@
 #include "search/search_run.h"
-#include "tests/search/search_test_support.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
 
 namespace kx::testing {
 namespace {

@@ -76,7 +76,7 @@ class MessageLog {
   private:
     // Converts what arrived since the last call, freeing each progress text exactly once.
     void Take() {
-        const std::vector<test::RecordedMessage> all = recorder_.Messages();
+        const std::vector<RecordedMessage> all = recorder_.Messages();
         for (std::size_t i = messages_.size(); i < all.size(); ++i) {
             PostedMessage posted{all[i].message, all[i].wParam, all[i].lParam, {}};
             if (posted.message == WM_SORT_PROGRESS) {
@@ -88,7 +88,7 @@ class MessageLog {
         }
     }
 
-    test::MessageRecorder recorder_;
+    MessageRecorder recorder_;
     std::vector<PostedMessage> messages_;
     std::size_t cleared_ = 0;
 };

@@ -9,8 +9,10 @@
 #include "search/category_filter.h"
 #include "search/search_run.h"
 #include "search/visible_results.h"
-#include "tests/search/search_test_support.h"
+#include "tests/search/message_log.h"
 #include "tests/search/stand_ins.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
 
 namespace kx::testing {
 namespace {

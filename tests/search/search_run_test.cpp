@@ -1,7 +1,9 @@
 #include <algorithm>
 
 #include "search/search_run.h"
-#include "tests/search/search_test_support.h"
+#include "tests/search/message_log.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
 
 namespace kx::testing {
 namespace {

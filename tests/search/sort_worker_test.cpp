@@ -5,8 +5,10 @@
 #include "search/search_run.h"
 
 #include <random>
-#include "tests/search/search_test_support.h"
+#include "tests/search/message_log.h"
 #include "tests/search/stand_ins.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
 
 namespace kx::testing {
 namespace {

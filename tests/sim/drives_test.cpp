@@ -9,7 +9,7 @@
 #include "platform/windows_errors.h"
 #include "tests/support/volume_builder.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 class Drives : public ::testing::Test {
@@ -145,4 +145,4 @@ TEST_F(Drives, AnAttachedVolumeServesSeveralLetters) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

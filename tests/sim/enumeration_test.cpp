@@ -7,7 +7,7 @@
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 template <typename T>
@@ -185,4 +185,4 @@ TEST(Enumeration, ALoadedRecordWithTheLastSequenceWrapsPastZero) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

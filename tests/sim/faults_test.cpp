@@ -9,7 +9,7 @@
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 class Faults : public ::testing::Test {
@@ -108,4 +108,4 @@ TEST_F(Faults, AHeldVolumeServesNoCallUntilReleasedButTakesChanges) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

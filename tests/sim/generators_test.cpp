@@ -9,7 +9,7 @@
 #include "platform/sim/synthetic_volume.h"
 #include "tests/sim/sim_replies.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 namespace fs = std::filesystem;
@@ -125,4 +125,4 @@ TEST_F(MirrorTree, AnUnreadableRootAddsNothing) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -6,7 +6,7 @@
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 constexpr std::uint32_t kProgramMask = 0x00003300;
@@ -147,4 +147,4 @@ TEST(JournalRead, BadRequestsAreInvalidParameters) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -4,7 +4,7 @@
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 constexpr std::uint32_t kCreate = USN_REASON_FILE_CREATE;
@@ -159,4 +159,4 @@ TEST_F(JournalSequence, WithoutAJournalChangesStillHappen) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -5,7 +5,7 @@
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 TEST(MftFile, SavingThenLoadingGivesTheSameRecordsByteForByte) {
@@ -119,4 +119,4 @@ TEST(Sidecar, TheFirstBadLineIsNamedAndNothingIsApplied) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

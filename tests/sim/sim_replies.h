@@ -11,7 +11,7 @@
 #include "platform/sim/simulated_volume.h"
 #include "platform/usn_layout.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 struct Record {
     std::uint64_t frn = 0;
@@ -103,4 +103,4 @@ inline std::vector<Record> JournalSince(sim::SimVolume& volume, std::int64_t fro
     return ReadJournal(volume, from).records;
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing

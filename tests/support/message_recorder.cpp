@@ -1,6 +1,6 @@
 #include "tests/support/message_recorder.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 bool MessageRecorder::WaitForCount(std::size_t count, std::chrono::milliseconds timeout) {
     return WaitUntil(
@@ -26,4 +26,4 @@ std::optional<RecordedMessage> MessageRecorder::WaitFor(unsigned message,
     return found;
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing

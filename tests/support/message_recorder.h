@@ -14,7 +14,7 @@
 
 #include "platform/window_post.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 struct RecordedMessage {
     unsigned message = 0;
@@ -53,4 +53,4 @@ class MessageRecorder {
     std::vector<bool> returned_;  // by arrival index: already handed out by WaitFor
 };
 
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -6,7 +6,7 @@
 #include "platform/posix/posted_message_sink.h"
 #include "tests/support/message_recorder.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 struct MessageRecorder::Impl {
     std::mutex mutex;
@@ -51,6 +51,6 @@ bool MessageRecorder::WaitUntil(
     return impl_->arrived.wait_until(lock, deadline, [&] { return done(impl_->messages); });
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing
 
 #endif  // !_WIN32

@@ -8,7 +8,7 @@
 #include "platform/win32/unique_handle.h"
 #include "tests/support/message_recorder.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 namespace {
 
@@ -86,6 +86,6 @@ bool MessageRecorder::WaitUntil(
     }
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing
 
 #endif  // _WIN32

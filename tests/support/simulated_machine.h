@@ -4,15 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
-#include <thread>
+#include <string>
 
 #include "common/process_state.h"
 #include "index/volume_index.h"
 #include "platform/sim/simulated_drives.h"
+#include "tests/support/eventually.h"
 
-namespace kx {
+namespace kx::testing {
 
 class SimulatedMachine : public ::testing::Test {
   protected:
@@ -34,15 +34,4 @@ class SimulatedMachine : public ::testing::Test {
     }
 };
 
-// Polls until the condition holds or five seconds have passed.
-inline bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return condition();
-}
-
-}  // namespace kx
+}  // namespace kx::testing

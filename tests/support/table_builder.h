@@ -8,14 +8,19 @@
 #include "index/volume_index.h"
 #include "platform/usn_layout.h"
 
-namespace kx {
+namespace kx::testing {
+
+// The attributes NTFS gives a fresh directory or a fresh file.
+inline std::uint32_t AttributesOf(bool isDirectory) {
+    return isDirectory ? FILE_ATTRIBUTE_DIRECTORY_BIT : FILE_ATTRIBUTE_ARCHIVE_BIT;
+}
 
 // Appends a live record and maps it, as the journal monitor does.
 inline std::uint64_t AddRecord(VolumeIndex& volume, std::uint64_t frn, std::uint64_t parentFrn,
                                const std::u16string& name, bool isDirectory = false) {
     const std::uint64_t index = volume.records.size();
     AppendRecord(volume.records, volume.names, frn, parentFrn, name.data(),
-                 static_cast<std::uint16_t>(name.size()), isDirectory ? 0x10u : 0x20u);
+                 static_cast<std::uint16_t>(name.size()), AttributesOf(isDirectory));
     volume.frnToIndex.InsertOrAssign(frn, index);
     return index;
 }
@@ -31,7 +36,7 @@ inline void Journal(VolumeIndex& volume, std::uint32_t reason, std::uint64_t frn
     change.frn = frn;
     change.parentFrn = parentFrn;
     change.reason = reason;
-    change.fileAttributes = isDirectory ? 0x10u : 0x20u;
+    change.fileAttributes = AttributesOf(isDirectory);
     change.name = name.data();
     change.nameLength = static_cast<std::uint16_t>(name.size());
     ApplyJournalRecord(volume, change);
@@ -48,4 +53,4 @@ inline std::u16string NameOf(const FileRecord& record) {
     return std::u16string(record.name, record.nameLength);
 }
 
-}  // namespace kx
+}  // namespace kx::testing

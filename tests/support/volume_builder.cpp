@@ -3,7 +3,7 @@
 #include "platform/sim/simulated_drives.h"
 #include "platform/usn_layout.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 namespace {
 
@@ -53,4 +53,4 @@ FixtureDrive MakeDrive(char letter, const std::vector<std::u16string>& paths,
     return drive;
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing

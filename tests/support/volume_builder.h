@@ -1,7 +1,7 @@
 // Fixture volumes in a line or two: a list of paths below the root becomes a tree of entries,
 // with every directory on the way made once, and the frns come back by path.
 //
-//   auto drive = test::MakeDrive('C', {u"Windows\\notepad.exe", u"Users\\a\\doc.txt"});
+//   auto drive = testing::MakeDrive('C', {u"Windows\\notepad.exe", u"Users\\a\\doc.txt"});
 //   drive.frns.at(u"Users\\a")  // the directory made on the way
 #pragma once
 
@@ -13,7 +13,7 @@
 
 #include "platform/sim/simulated_volume.h"
 
-namespace kx::test {
+namespace kx::testing {
 
 using FrnByPath = std::map<std::u16string, std::uint64_t>;
 
@@ -38,4 +38,4 @@ struct FixtureDrive {
 FixtureDrive MakeDrive(char letter, const std::vector<std::u16string>& paths,
                        const TreeOptions& options = {});
 
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -6,11 +6,13 @@
 #include <thread>
 
 #include "platform/usn_layout.h"
-#include "tests/index/sim_fixture.h"
+#include "tests/support/simulated_machine.h"
 #include "tools/kxquery/journal_catch_up.h"
 
 namespace kx::query {
 namespace {
+
+using testing::SimulatedMachine;
 
 class JournalCatchUp : public SimulatedMachine {
   protected:

@@ -7,7 +7,7 @@
 
 #include "tests/tools/tool_runner.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -172,4 +172,4 @@ TEST(KxqueryScriptRun, ACaseOnlyRenameIsAllowed) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

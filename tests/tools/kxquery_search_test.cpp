@@ -10,7 +10,7 @@
 #include "tests/support/volume_builder.h"
 #include "tests/tools/tool_runner.h"
 
-namespace kx::test {
+namespace kx::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -260,4 +260,4 @@ TEST(KxqueryCommandLine, ListsTheDefaultCategoriesInEitherLanguage) {
 }
 
 }  // namespace
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace kx::test {
+namespace kx::testing {
 
 namespace {
 
@@ -83,4 +83,4 @@ ToolRun RunKxquery(const std::vector<std::string>& arguments, const std::string&
     return run;
 }
 
-}  // namespace kx::test
+}  // namespace kx::testing

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace kx::test {
+namespace kx::testing {
 
 struct ToolRun {
     int status = -1;  // exit status, -1 when it did not exit normally
@@ -37,4 +37,4 @@ class ScratchDirectory {
 // do not depend on the machine.
 ToolRun RunKxquery(const std::vector<std::string>& arguments, const std::string& input = "");
 
-}  // namespace kx::test
+}  // namespace kx::testing
