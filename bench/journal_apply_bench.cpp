@@ -24,7 +24,6 @@ namespace {
 constexpr std::size_t kTableRecords = 1000000;
 constexpr std::size_t kOperationsPerBatch = 1000;
 constexpr std::uint32_t kReplyBytes = 65536;
-constexpr std::uint64_t kCompactAbove = 10000;
 
 enum class Operation { kCreate, kRename, kDelete, kTemporary };
 
@@ -156,7 +155,7 @@ void BM_ApplyJournalBatch(benchmark::State& state, Operation operation) {
         }
 
         state.PauseTiming();
-        if (table.deadCount > kCompactAbove)
+        if (table.deadCount > kCompactionThreshold)
             table.Compact();
         state.ResumeTiming();
     }
@@ -175,7 +174,7 @@ void BM_Compact(benchmark::State& state) {
         state.PauseTiming();
         {
             std::unique_lock<SrwLock> guard(table.lock);
-            for (std::uint64_t i = 0; i <= kCompactAbove; ++i) {
+            for (std::uint64_t i = 0; i <= kCompactionThreshold; ++i) {
                 table.frnToIndex.InsertOrAssign(deadFrn, table.records.size());
                 AppendRecord(table.records, table.names, deadFrn++, kRootDirectoryFrn,
                              u"bench-dead.tmp", 14, FILE_ATTRIBUTE_ARCHIVE_BIT);

@@ -12,7 +12,6 @@ namespace kx {
 namespace {
 
 constexpr std::uint32_t kJournalBufferBytes = 65536;
-constexpr std::uint64_t kCompactAbove = 10000;
 
 constexpr std::uint32_t kRemovalReasons = USN_REASON_FILE_DELETE | USN_REASON_RENAME_OLD_NAME;
 constexpr std::uint32_t kAdditionReasons = USN_REASON_FILE_CREATE | USN_REASON_RENAME_NEW_NAME;
@@ -99,7 +98,7 @@ bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::si
     }
     // deadCount has no other writer than this thread, so reading it unlocked here is safe;
     // Compact takes the lock itself.
-    if (volume.deadCount > kCompactAbove)
+    if (volume.deadCount > kCompactionThreshold)
         volume.Compact();
     return whole;
 }

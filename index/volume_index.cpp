@@ -4,6 +4,8 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "platform/usn_layout.h"
+
 namespace kx {
 
 VolumeIndex::~VolumeIndex() {
@@ -54,7 +56,7 @@ void AppendRecord(std::vector<FileRecord>& records, NamePool& names, std::uint64
     record.name = names.Append(name, nameLength);
     record.nameLength = nameLength;
     record.extensionLength = ExtensionLengthOf(name, nameLength);
-    record.isDirectory = (fileAttributes & 0x10u) != 0 ? 1u : 0u;
+    record.isDirectory = (fileAttributes & FILE_ATTRIBUTE_DIRECTORY_BIT) != 0 ? 1u : 0u;
     record.isDead = 0;
     records.push_back(record);
 }
@@ -70,7 +72,7 @@ void MarkDead(VolumeIndex& volume, std::uint64_t index) {
 
 void VolumeIndex::Compact() {
     std::unique_lock<SrwLock> guard(lock);
-    if (deadCount < 10000)
+    if (deadCount < kCompactionThreshold)
         return;
 
     std::vector<FileRecord> liveRecords;

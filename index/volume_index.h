@@ -24,6 +24,11 @@
 
 namespace kx {
 
+// How many dead records a table carries before the journal monitor compacts it. Compaction
+// copies every live record and name under the exclusive lock, stalling searches, so it waits
+// until enough records have died for the memory won back to be worth that pause.
+constexpr std::uint64_t kCompactionThreshold = 10000;
+
 struct MonitorTimings {
     std::chrono::milliseconds afterRead{300};
     std::chrono::milliseconds afterError{1000};
@@ -44,7 +49,8 @@ struct VolumeIndex {
     // after its journal was lost.
     bool BuildTable(const std::u16string& drive, bool startMonitor);
 
-    // Drops dead records, renumbering the live ones in order. Takes `lock` itself.
+    // Drops dead records, renumbering the live ones in order, unless fewer than
+    // kCompactionThreshold have died. Takes `lock` itself.
     void Compact();
 
     // Removes the cached attributes of frn. Callers may hold `lock`, never attributeCacheLock.

@@ -72,7 +72,7 @@ class JournalStorm {
                 }
             }
         }
-        if (volume_.deadCount > 10000) {
+        if (volume_.deadCount > kCompactionThreshold) {
             volume_.Compact();
             ++compactions;
         }
