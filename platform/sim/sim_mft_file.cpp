@@ -11,18 +11,15 @@
 
 namespace kx::sim {
 
-std::size_t SimVolume::LoadMftRecords(const std::string& bytes,
-                                      std::optional<std::size_t>* damageOffset) {
+MftFileLoad SimVolume::LoadMftRecords(const std::string& bytes) {
     std::lock_guard<std::mutex> guard(mutex_);
-    if (damageOffset != nullptr)
-        damageOffset->reset();
+    MftFileLoad load;
     // A record number far beyond what the file could describe would make the slot vector
     // enormous; a real MFT has few more record numbers than records in use.
-    const std::uint64_t recordLimit = kFirstUserRecord + 4 * (bytes.size() / 64) + 1024;
+    load.recordNumberLimit = kFirstUserRecord + 4 * (bytes.size() / 64) + 1024;
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     UsnRecordReader reader(data, bytes.size(), 0);
     UsnRecordView record;
-    std::size_t loaded = 0;
     std::int64_t highestUsn = 0;
     std::u16string name;
     for (;;) {
@@ -30,22 +27,25 @@ std::size_t SimVolume::LoadMftRecords(const std::string& bytes,
         if (status == UsnReadStatus::kEnd)
             break;
         if (status == UsnReadStatus::kMalformed) {
-            if (damageOffset != nullptr)
-                *damageOffset = reader.Offset();
+            load.damageOffset = reader.Offset();
             break;
         }
         const std::uint64_t number = RecordNumberOf(record.frn);
-        if (number < kFirstUserRecord || number >= recordLimit)
+        if (number < kFirstUserRecord)
             continue;
+        if (number >= load.recordNumberLimit) {
+            ++load.beyondLimit;
+            continue;
+        }
         name.resize(record.nameLength);
         std::memcpy(name.data(), record.name, record.nameLength * 2u);
         PlaceEntryAt(*state_, record.frn, record.parentFrn, name, record.fileAttributes,
                      record.usn);
         highestUsn = std::max(highestUsn, record.usn);
-        ++loaded;
+        ++load.loaded;
     }
     KeepNextUsnPast(*state_, highestUsn);
-    return loaded;
+    return load;
 }
 
 std::string SimVolume::SaveMftRecords() const {

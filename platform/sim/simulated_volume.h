@@ -66,6 +66,18 @@ struct SimFault {
     std::vector<std::uint8_t> patchBytes;
 };
 
+// What loading an MFT file did.
+struct MftFileLoad {
+    std::size_t loaded = 0;
+    // Records passed over because their record number is recordNumberLimit or more: an MFT
+    // that large could not fit in a file of this size, and the simulator would have to
+    // allocate an entry slot for every number below it.
+    std::size_t beyondLimit = 0;
+    std::uint64_t recordNumberLimit = 0;
+    // Set to the byte offset of the first malformed record; the records before it are loaded.
+    std::optional<std::size_t> damageOffset;
+};
+
 class SimVolume {
   public:
     SimVolume();  // an empty volume: the system files 0..15 and the root directory, no journal
@@ -117,11 +129,11 @@ class SimVolume {
     std::uint32_t ControlCallCount() const;  // control codes served so far
 
     // ---- Loading. The MFT as USN_RECORD_V2 records back to back, exactly as they follow the
-    // 8-byte header of an ENUM reply. Returns the records loaded; on damage the records
-    // before it are kept and *damageOffset is set to the byte offset of the bad record.
+    // 8-byte header of an ENUM reply. On damage the records before it are kept.
     // Each record lands at its own record number (replacing what was there) with its own
-    // sequence, parent, name, attributes and USN; records for the metafiles 0..15 are skipped.
-    std::size_t LoadMftRecords(const std::string& bytes, std::optional<std::size_t>* damageOffset);
+    // sequence, parent, name, attributes and USN; records for the metafiles 0..15 are skipped,
+    // and so are those beyond the record number limit, which are counted.
+    MftFileLoad LoadMftRecords(const std::string& bytes);
     // Sidecar: text lines "FRN SIZE LASTWRITE CREATION" (decimal or 0x-hex), # comments.
     // Returns false with *error set on the first bad line.
     // Details: fields are separated by spaces or tabs; '#' starts a comment anywhere; blank

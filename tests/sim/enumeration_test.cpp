@@ -176,7 +176,7 @@ TEST(Enumeration, ALoadedRecordWithTheLastSequenceWrapsPastZero) {
     std::string bytes(header.RecordLength, '\0');
     std::memcpy(&bytes[0], &header, 60);
     bytes[60] = 'z';
-    ASSERT_EQ(volume.LoadMftRecords(bytes, nullptr), 1u);
+    ASSERT_EQ(volume.LoadMftRecords(bytes).loaded, 1u);
     volume.Delete(MakeFileReference(20, 0xFFFF));
     // 16..19 were never used: they come first, at sequence 1.
     for (int i = 0; i < 4; ++i)

@@ -1,6 +1,9 @@
 // MFT files and their sidecars: exact round trips, damage found where the program finds it,
-// and the sidecar's parse errors.
+// records numbered past what the file could describe counted, and the sidecar's parse errors.
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
 
 #include "tests/sim/sim_replies.h"
 #include "tests/support/volume_builder.h"
@@ -16,9 +19,10 @@ TEST(MftFile, SavingThenLoadingGivesTheSameRecordsByteForByte) {
     const std::string saved = original.SaveMftRecords();
 
     sim::SimVolume loaded;
-    std::optional<std::size_t> damage = 7;
-    EXPECT_EQ(loaded.LoadMftRecords(saved, &damage), 5u);
-    EXPECT_FALSE(damage);
+    const sim::MftFileLoad load = loaded.LoadMftRecords(saved);
+    EXPECT_EQ(load.loaded, 5u);
+    EXPECT_EQ(load.beyondLimit, 0u);
+    EXPECT_FALSE(load.damageOffset);
     EXPECT_EQ(loaded.SaveMftRecords(), saved);
     EXPECT_EQ(loaded.PathOf(frns.at(u"Users\\a")), u"Users\\a");
     // The gap is a free record again.
@@ -34,7 +38,7 @@ TEST(MftFile, LoadedUsnsStayWithinTheJournalCreatedAfterThem) {
     ASSERT_GT(usn, 0);
 
     sim::SimVolume loaded;
-    loaded.LoadMftRecords(original.SaveMftRecords(), nullptr);
+    loaded.LoadMftRecords(original.SaveMftRecords());
     CreateJournal(loaded);
     EXPECT_GT(loaded.NextUsn(), usn);
     EXPECT_EQ(Enum(loaded, 0, 4096, 0, loaded.NextUsn()).records.size(), 1u);
@@ -46,15 +50,14 @@ TEST(MftFile, DamageIsReportedAtTheOffsetOfTheBadRecordAndEarlierRecordsAreKept)
     std::string bytes = original.SaveMftRecords();  // records of 72, 72 and 72 bytes
     bytes[72 + 56] = 100;                           // the second name runs past its record
     sim::SimVolume loaded;
-    std::optional<std::size_t> damage;
-    EXPECT_EQ(loaded.LoadMftRecords(bytes, &damage), 1u);
-    ASSERT_TRUE(damage);
-    EXPECT_EQ(*damage, 72u);
+    const sim::MftFileLoad damaged = loaded.LoadMftRecords(bytes);
+    EXPECT_EQ(damaged.loaded, 1u);
+    EXPECT_EQ(damaged.damageOffset, std::optional<std::size_t>(72));
     EXPECT_EQ(loaded.LiveEntryCount(), 1u);
 
-    damage.reset();
-    EXPECT_EQ(loaded.LoadMftRecords(original.SaveMftRecords().substr(0, 150), &damage), 2u);
-    EXPECT_EQ(damage, std::optional<std::size_t>(144));
+    const sim::MftFileLoad cut = loaded.LoadMftRecords(original.SaveMftRecords().substr(0, 150));
+    EXPECT_EQ(cut.loaded, 2u);
+    EXPECT_EQ(cut.damageOffset, std::optional<std::size_t>(144));
 }
 
 TEST(MftFile, RecordsForTheMetafilesAreSkipped) {
@@ -64,8 +67,34 @@ TEST(MftFile, RecordsForTheMetafilesAreSkipped) {
     const std::uint64_t root = kRootDirectoryFrn;
     std::memcpy(&bytes[8], &root, 8);  // the record now claims to be the root
     sim::SimVolume loaded;
-    EXPECT_EQ(loaded.LoadMftRecords(bytes, nullptr), 0u);
+    const sim::MftFileLoad load = loaded.LoadMftRecords(bytes);
+    EXPECT_EQ(load.loaded, 0u);
+    EXPECT_EQ(load.beyondLimit, 0u) << "a metafile record is expected, not out of range";
     EXPECT_EQ(loaded.Find(kRootDirectoryFrn)->name, u".");
+}
+
+TEST(MftFile, RecordsNumberedBeyondWhatTheFileCouldDescribeAreSkippedAndCounted) {
+    sim::SimVolume original;
+    AddTree(original, {u"one", u"two", u"three"});
+    std::string bytes = original.SaveMftRecords();  // records of 72, 72 and 72 bytes
+    // The limit depends on the file's size only, which renumbering leaves as it is.
+    const std::uint64_t limit = sim::SimVolume().LoadMftRecords(bytes).recordNumberLimit;
+    ASSERT_GT(limit, RecordNumberOf(original.LiveEntries().back().frn));
+    const std::uint64_t renumbered[] = {limit - 1, limit, std::uint64_t{1} << 40};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::uint64_t frn = MakeFileReference(renumbered[i], 1);
+        std::memcpy(&bytes[72 * i + 8], &frn, 8);
+    }
+
+    sim::SimVolume loaded;
+    const sim::MftFileLoad load = loaded.LoadMftRecords(bytes);
+    EXPECT_EQ(load.loaded, 1u);
+    EXPECT_EQ(load.beyondLimit, 2u);
+    EXPECT_EQ(load.recordNumberLimit, limit);
+    EXPECT_FALSE(load.damageOffset);
+    EXPECT_EQ(loaded.LiveEntryCount(), 1u);
+    ASSERT_TRUE(loaded.Find(MakeFileReference(limit - 1, 1)));
+    EXPECT_EQ(loaded.Find(MakeFileReference(limit - 1, 1))->name, u"one");
 }
 
 TEST(Sidecar, SetsSizesAndTimesAndRoundTrips) {
@@ -87,7 +116,7 @@ TEST(Sidecar, SetsSizesAndTimesAndRoundTrips) {
     EXPECT_EQ(volume.Find(frns.at(u"b.txt"))->creationTime, 50u);
 
     sim::SimVolume copy;
-    copy.LoadMftRecords(volume.SaveMftRecords(), nullptr);
+    copy.LoadMftRecords(volume.SaveMftRecords());
     ASSERT_TRUE(copy.LoadSidecar(volume.SaveSidecar(), &error)) << error;
     EXPECT_EQ(copy.SaveSidecar(), volume.SaveSidecar());
 }

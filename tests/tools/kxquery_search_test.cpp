@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/sim/simulated_volume.h"
+#include "platform/usn_layout.h"
 #include "tests/support/volume_builder.h"
 #include "tests/tools/tool_runner.h"
 
@@ -192,6 +195,36 @@ TEST_F(KxqueryGeneratedVolume, DamagedFileKeepsTheRecordsBeforeTheDamage) {
         << run.err;
     ASSERT_EQ(run.Lines().size(), 1u);
     EXPECT_EQ(run.Lines()[0], "D: 6 6");
+}
+
+TEST_F(KxqueryGeneratedVolume, RecordsNumberedBeyondWhatTheFileCouldDescribeAreCountedAloud) {
+    // Every record renumbered far past what a file this small could describe: the drive indexes
+    // empty, and standard error says why instead of leaving an empty drive unexplained.
+    std::string bytes = volume.SaveMftRecords();
+    std::size_t records = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++records) {
+        const std::uint64_t frn = MakeFileReference((std::uint64_t{1} << 40) + records, 1);
+        std::memcpy(&bytes[at + 8], &frn, 8);
+        std::uint32_t length = 0;
+        std::memcpy(&length, &bytes[at], 4);
+        at += length;
+    }
+    const std::string far = scratch.Write("far.mft", bytes);
+    const ToolRun run = RunKxquery({"--volume", "D=" + far, "--count"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.OneErrorLine()) << run.err;
+    EXPECT_NE(run.err.find("warning: " + far + ": skipped " + std::to_string(records) +
+                           " records whose record numbers lie beyond what a file of this size "
+                           "could describe"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.Lines(), Lines{"D: 0 0"});
+
+    // The file as it was is loaded without a word.
+    const ToolRun whole = RunKxquery({"--volume", "D=" + mft, "--count"});
+    EXPECT_EQ(whole.err, "");
+    EXPECT_EQ(whole.Lines(),
+              Lines{"D: " + std::to_string(records) + " " + std::to_string(records)});
 }
 
 TEST(KxqueryQueryList, PrintsEachQueryWithItsHitCountAndMilliseconds) {

@@ -19,11 +19,20 @@ bool LoadOne(const VolumeSource& source, std::string* error) {
         return false;
     }
     auto volume = sim::AddNtfsDrive(source.letter);
-    std::optional<std::size_t> damage;
-    volume->LoadMftRecords(mft, &damage);
-    if (damage) {
+    const sim::MftFileLoad load = volume->LoadMftRecords(mft);
+    // Said out loud: otherwise a file of nothing but such records indexes as an empty drive,
+    // with no hint why.
+    if (load.beyondLimit != 0) {
+        const bool one = load.beyondLimit == 1;
+        std::cerr << "kxquery: warning: " << source.mftFile << ": skipped " << load.beyondLimit
+                  << (one ? " record whose record number lies"
+                          : " records whose record numbers lie")
+                  << " beyond what a file of this size could describe (" << load.recordNumberLimit
+                  << " or more)\n";
+    }
+    if (load.damageOffset) {
         std::cerr << "kxquery: warning: " << source.mftFile << ": malformed record at byte offset "
-                  << *damage << "; only the records before it are indexed\n";
+                  << *load.damageOffset << "; only the records before it are indexed\n";
     }
     if (!source.sidecarFile.empty()) {
         std::string problem;
