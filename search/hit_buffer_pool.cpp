@@ -9,12 +9,17 @@ namespace kx {
 
 namespace {
 
-// Enough for the list on screen, the one being built and the scan's per-block arrays of a
-// letter matching most of ten million names; on a 32-bit process, where the index and the
-// hits share 2 to 4 GiB of address space, much less is held back.
-constexpr std::size_t kMaxKeptArrays = 6;
+// Enough for the lists on screen and being built (whole and narrowed) and the scan's per-block
+// arrays of a letter matching most of ten million names. What is limited is the memory the
+// arrays have touched (their last size), which is what they keep resident; the room a scan
+// reserves and never writes costs address space only. A 32-bit process, whose index and hits
+// share 2 to 4 GiB of address space, keeps much less.
+constexpr std::size_t kMaxKeptArrays = 12;
 constexpr std::size_t kMaxKeptBytes =
-    sizeof(void*) >= 8 ? std::size_t{768} << 20 : std::size_t{192} << 20;
+    sizeof(void*) >= 8 ? std::size_t{512} << 20 : std::size_t{128} << 20;
+// The address space all kept arrays may hold, written or not.
+constexpr std::size_t kMaxKeptCapacityBytes =
+    sizeof(void*) >= 8 ? std::size_t{1536} << 20 : std::size_t{256} << 20;
 
 // Never destroyed: result lists are held by globals and detached threads that may give their
 // arrays back while the process is exiting, after any static would have been destroyed.
@@ -22,17 +27,17 @@ std::mutex& PoolMutexRef() {
     static std::mutex* mutex = new std::mutex;
     return *mutex;
 }
-std::vector<HitVector>& Kept() {
-    static std::vector<HitVector>* kept = [] {
-        auto* slots = new std::vector<HitVector>;
+struct KeptArray {
+    HitVector hits;
+    std::size_t touchedBytes = 0;
+};
+std::vector<KeptArray>& Kept() {
+    static std::vector<KeptArray>* kept = [] {
+        auto* slots = new std::vector<KeptArray>;
         slots->reserve(kMaxKeptArrays);
         return slots;
     }();
     return *kept;
-}
-
-std::size_t BytesOf(const HitVector& hits) {
-    return hits.capacity() * sizeof(MatchItem);
 }
 
 }  // namespace
@@ -40,19 +45,19 @@ std::size_t BytesOf(const HitVector& hits) {
 HitVector TakeHitVector(std::size_t wanted) {
     HitVector taken;
     std::lock_guard<std::mutex> guard(PoolMutexRef());
-    std::vector<HitVector>& kept = Kept();
+    std::vector<KeptArray>& kept = Kept();
     if (kept.empty())
         return taken;
     // The smallest array that is large enough, else the largest: a big array is not spent on
     // a small list while a large one is being built.
     std::size_t best = kept.size();
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        const std::size_t capacity = kept[i].capacity();
+        const std::size_t capacity = kept[i].hits.capacity();
         if (best == kept.size()) {
             best = i;
             continue;
         }
-        const std::size_t bestCapacity = kept[best].capacity();
+        const std::size_t bestCapacity = kept[best].hits.capacity();
         const bool fits = capacity >= wanted;
         const bool bestFits = bestCapacity >= wanted;
         if ((fits && (!bestFits || capacity < bestCapacity)) ||
@@ -60,7 +65,7 @@ HitVector TakeHitVector(std::size_t wanted) {
             best = i;
         }
     }
-    taken = std::move(kept[best]);
+    taken = std::move(kept[best].hits);
     kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(best));
     return taken;
 }
@@ -68,22 +73,23 @@ HitVector TakeHitVector(std::size_t wanted) {
 void ReturnHitVector(HitVector&& hits) {
     if (hits.capacity() == 0)
         return;
+    const std::size_t touched = hits.size() * sizeof(MatchItem);
     hits.clear();
     HitVector dropped;
     {
         std::lock_guard<std::mutex> guard(PoolMutexRef());
-        std::vector<HitVector>& kept = Kept();
-        std::size_t bytes = BytesOf(hits);
-        for (const HitVector& held : kept)
-            bytes += BytesOf(held);
-        if (kept.size() < kMaxKeptArrays && bytes <= kMaxKeptBytes) {
-            // Reserved up front, so that keeping an array never allocates; when even that
-            // fails the array is simply freed.
-            try {
-                kept.push_back(std::move(hits));
-                return;
-            } catch (...) {
-            }
+        std::vector<KeptArray>& kept = Kept();
+        std::size_t bytes = touched;
+        std::size_t capacity = hits.capacity() * sizeof(MatchItem);
+        for (const KeptArray& held : kept) {
+            bytes += held.touchedBytes;
+            capacity += held.hits.capacity() * sizeof(MatchItem);
+        }
+        // The room was reserved up front, so keeping an array never allocates.
+        if (kept.size() < kMaxKeptArrays && bytes <= kMaxKeptBytes &&
+            capacity <= kMaxKeptCapacityBytes) {
+            kept.push_back(KeptArray{std::move(hits), touched});
+            return;
         }
         dropped = std::move(hits);
     }
@@ -91,7 +97,8 @@ void ReturnHitVector(HitVector&& hits) {
 }
 
 void ClearHitPool() {
-    std::vector<HitVector> dropped;
+    std::vector<KeptArray> dropped;
+    dropped.reserve(kMaxKeptArrays);
     std::lock_guard<std::mutex> guard(PoolMutexRef());
     dropped.swap(Kept());
 }
@@ -99,8 +106,8 @@ void ClearHitPool() {
 std::size_t HitPoolBytes() {
     std::lock_guard<std::mutex> guard(PoolMutexRef());
     std::size_t bytes = 0;
-    for (const HitVector& held : Kept())
-        bytes += BytesOf(held);
+    for (const KeptArray& held : Kept())
+        bytes += held.touchedBytes;
     return bytes;
 }
 

@@ -20,7 +20,7 @@ HitVector TakeHitVector(std::size_t wanted);
 void ReturnHitVector(HitVector&& hits);
 // Frees every kept array (tests, and the allocation-failure path).
 void ClearHitPool();
-// Bytes of capacity the pool keeps now.
+// Bytes the kept arrays have written (and so keep resident), by their last size.
 std::size_t HitPoolBytes();
 
 // A hit array that returns itself to the pool when its owner is freed.

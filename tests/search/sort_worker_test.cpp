@@ -177,8 +177,10 @@ TEST_F(Sorting, NewSearchDuringTheDetailLoopStopsTheSortWithinOneHit) {
         else
             queriesAfter.fetch_add(1);
     };
+    // Drawn before the click: the sort may reach its first query, and the search it starts
+    // draw the next generation, before this thread runs again.
+    const std::uint64_t sortGeneration = CurrentGeneration() + 1;
     ASSERT_TRUE(StartSort(kColumnSize));
-    const std::uint64_t sortGeneration = CurrentGeneration();
     WaitForWorkers();
     // The details are loaded on every core: each loading thread finishes at most the hit it
     // was on when the search started.
