@@ -14,6 +14,10 @@ extern std::atomic<bool> ExitRequested;
 // started with and publishes nothing once the counter has moved on.
 extern std::atomic<std::uint64_t> SearchGeneration;
 
+// Counts the operations given up because memory ran out: a build, a journal batch, a search
+// or a sort ends that way instead of ending the process. kxquery names the problem from it.
+extern std::atomic<std::uint64_t> OutOfMemoryFailures;
+
 // Fixed once at start-up, before any window or worker exists.
 extern bool UseChinese;
 

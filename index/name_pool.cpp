@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/allocation_failure.h"
 #include "common/ascii_fold.h"
 
 namespace kx {
@@ -11,11 +12,15 @@ const char16_t* NamePool::Append(const char16_t* name, std::uint16_t length) {
     if (chunkUsed + need > chunkCapacity) {
         // calloc: a fresh chunk comes from the kernel already zeroed, so only the pages that
         // names actually reach are ever touched.
-        auto* chunk =
-            static_cast<char16_t*>(std::calloc(chunkCapacity + kReadSlack, sizeof(char16_t)));
+        const std::uint64_t units = chunkCapacity + kReadSlack;
+        auto* chunk = LargeAllocationShouldFail(units * sizeof(char16_t))
+                          ? nullptr
+                          : static_cast<char16_t*>(std::calloc(units, sizeof(char16_t)));
         if (chunk == nullptr)
             throw std::bad_alloc();
-        chunks.emplace_back(chunk);
+        // Owned before the list grows, so that a failure to grow it frees the chunk.
+        std::unique_ptr<char16_t[], FreeChunk> owned(chunk);
+        chunks.push_back(std::move(owned));
         chunkUsed = 0;
     }
     char16_t* dst = chunks.back().get() + chunkUsed;
