@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include "common/process_state.h"
 #include "platform/windows_errors.h"
@@ -54,6 +55,7 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
     if ((change.reason & kAdditionReasons) == 0)
         return;
 
+    std::uint64_t replaced = FrnMap::kAbsent;
     if (const std::uint64_t* index = volume.frnToIndex.Find(frn)) {
         const FileRecord& current = volume.records[*index];
         if (current.isDead == 0) {
@@ -63,12 +65,23 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
                 volume.ForgetAttributes(frn);
                 return;
             }
-            MarkDead(volume, *index);
+            replaced = *index;
         }
     }
-    volume.frnToIndex.InsertOrAssign(frn, volume.records.size());
+    // Everything that allocates comes first, and the old record dies only once the new one is
+    // in: should memory run out, the table stays as it was before this record (a name written
+    // into the pool that no record points at is never seen).
+    const std::size_t added = volume.records.size();
     AppendRecord(volume.records, volume.names, frn, change.parentFrn, change.name,
                  change.nameLength, change.fileAttributes);
+    try {
+        volume.frnToIndex.InsertOrAssign(frn, added);
+    } catch (const std::bad_alloc&) {
+        volume.records.pop_back();
+        throw;
+    }
+    if (replaced != FrnMap::kAbsent)
+        MarkDead(volume, replaced);
     volume.ForgetAttributes(frn);
 }
 
@@ -97,15 +110,31 @@ bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::si
         whole = ApplyJournalReply(volume, reply, size);
     }
     // deadCount has no other writer than this thread, so reading it unlocked here is safe;
-    // Compact takes the lock itself.
-    if (volume.deadCount > kCompactionThreshold)
-        volume.Compact();
+    // Compact takes the lock itself. It builds the compacted table aside, so running out of
+    // memory leaves the table whole and current; the next batch tries again.
+    if (volume.deadCount > kCompactionThreshold) {
+        try {
+            volume.Compact();
+        } catch (const std::bad_alloc&) {
+            OutOfMemoryFailures.fetch_add(1);
+        }
+    }
     return whole;
 }
 
-void MonitorJournal(VolumeIndex& volume) {
-    if (!volume.monitorActive.load())
-        return;
+namespace {
+
+// After a batch that could not be applied whole: the changes after the failed record are lost
+// to the table, while the reply's next USN lies past them, so, as after a lost journal, only
+// the MFT can bring it back in step. The pause first keeps a volume whose every reply fails
+// from being enumerated back to back.
+void RebuildAfterPause(VolumeIndex& volume) {
+    SleepFor(volume, volume.monitorTimings.afterError);
+    if (volume.monitorActive.load() && !ExitRequested.load())
+        Rebuild(volume);
+}
+
+void FollowJournal(VolumeIndex& volume) {
     // 8-byte elements: records are 8-byte aligned from the start of the reply.
     std::unique_ptr<std::uint64_t[]> storage(new std::uint64_t[kJournalBufferBytes / 8]());
     auto* buffer = reinterpret_cast<std::uint8_t*>(storage.get());
@@ -121,18 +150,20 @@ void MonitorJournal(VolumeIndex& volume) {
             SendVolumeControl(volume.volumeHandle, FSCTL_READ_USN_JOURNAL, &request,
                               sizeof(request), buffer, kJournalBufferBytes, &got);
         if (error == 0) {
-            if (ProcessJournalReply(volume, buffer,
-                                    std::min<std::size_t>(got, kJournalBufferBytes))) {
+            bool whole = false;
+            try {
+                whole = ProcessJournalReply(volume, buffer,
+                                            std::min<std::size_t>(got, kJournalBufferBytes));
+            } catch (const std::bad_alloc&) {
+                // The records before the one that failed are in; it and the rest are not.
+                OutOfMemoryFailures.fetch_add(1);
+            }
+            if (whole) {
                 SleepFor(volume, volume.monitorTimings.afterRead);
             } else {
-                // The changes after a damaged record cannot be located, yet the reply's next
-                // USN lies past them: reading on would lose them for good, just as a lost
-                // journal does, and only the MFT still knows them. The pause first keeps a
-                // volume whose every reply comes back damaged from being enumerated back to
-                // back.
-                SleepFor(volume, volume.monitorTimings.afterError);
-                if (volume.monitorActive.load() && !ExitRequested.load())
-                    Rebuild(volume);
+                // A damaged record, whose followers cannot be located, or one that did not fit
+                // in memory.
+                RebuildAfterPause(volume);
             }
         } else if (error == kErrorJournalNotActive || error == kErrorJournalEntryDeleted) {
             // The journal was deleted or has overwritten what was still to be read: only a
@@ -147,6 +178,21 @@ void MonitorJournal(VolumeIndex& volume) {
         }
         if (!volume.monitorActive.load())
             return;
+    }
+}
+
+}  // namespace
+
+void MonitorJournal(VolumeIndex& volume) {
+    if (!volume.monitorActive.load())
+        return;
+    try {
+        FollowJournal(volume);
+    } catch (const std::bad_alloc&) {
+        // Not even the read buffer or a rebuild's bookkeeping fits: the volume stays
+        // searchable with its last state, as when the journal cannot be read at all. An
+        // exception leaving this thread would end the process.
+        OutOfMemoryFailures.fetch_add(1);
     }
 }
 

@@ -16,21 +16,25 @@ constexpr std::uint32_t kJournalReasonMask = USN_REASON_FILE_CREATE | USN_REASON
                                              USN_REASON_RENAME_NEW_NAME;
 
 // Thread body, started by Build. Ends on a fatal read error, when monitorActive is cleared,
-// or when ExitRequested is set.
+// when ExitRequested is set, or when memory runs out outside a batch. A batch that runs out
+// is treated like a lost journal: a rebuild after the error pause.
 void MonitorJournal(VolumeIndex& volume);
 
-// Applies one journal record. `lock` held exclusively.
+// Applies one journal record. `lock` held exclusively. Throws std::bad_alloc when memory runs
+// out, with the table as it was before the record.
 void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& record);
 
 // Applies the records of one READ reply (from byte 8 up to size) and takes its next USN.
 // A reply of 8 bytes or less changes nothing, nextUsn included. `lock` held exclusively.
-// Returns false when a malformed record cut the reply short.
+// Returns false when a malformed record cut the reply short. Out of memory, throws
+// std::bad_alloc with the records before the failed one applied and nextUsn unchanged.
 bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
 
 // What the monitor does with one successful read of `size` bytes: applies a reply longer than
 // its header under `lock` held exclusively, then compacts once more than 10,000 records are
 // dead. The caller must not hold `lock`. Returns false when a malformed record cut the reply
 // short: the table then misses the changes after it, and only a rebuild brings them back.
+// Throws std::bad_alloc as ApplyJournalReply does; a compaction that runs out is skipped.
 bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
 
 }  // namespace kx

@@ -7,7 +7,9 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <shared_mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -77,6 +79,8 @@ struct EnumHandOff {
     std::vector<std::unique_ptr<EnumBuffer>> spare;
     std::size_t created = 0;
     std::atomic<bool> done{false};
+    // Set by either side when memory ran out: the other stops too, and the build fails.
+    std::atomic<bool> outOfMemory{false};
 };
 
 void ParseOneReply(EnumBuffer& buffer, FreshTable& table) {
@@ -90,14 +94,28 @@ void ParseEnumBuffers(EnumHandOff& handOff, FreshTable& table) {
         {
             std::unique_lock<std::mutex> guard(handOff.mutex);
             handOff.wake.wait(guard, [&] {
-                return !handOff.queue.empty() || handOff.done.load() || ExitRequested.load();
+                return !handOff.queue.empty() || handOff.done.load() || ExitRequested.load() ||
+                       handOff.outOfMemory.load();
             });
-            if (ExitRequested.load() || (handOff.queue.empty() && handOff.done.load()))
+            if (ExitRequested.load() || handOff.outOfMemory.load() ||
+                (handOff.queue.empty() && handOff.done.load())) {
                 return;
+            }
             buffer = std::move(handOff.queue.front());
             handOff.queue.pop_front();
         }
-        ParseOneReply(*buffer, table);
+        try {
+            ParseOneReply(*buffer, table);
+        } catch (const std::bad_alloc&) {
+            // Nothing on this thread may throw: an exception leaving it ends the process. The
+            // reader sees the flag, stops asking for replies and fails the build.
+            {
+                std::lock_guard<std::mutex> guard(handOff.mutex);
+                handOff.outOfMemory.store(true);
+            }
+            handOff.bufferFree.notify_one();
+            return;
+        }
         {
             std::lock_guard<std::mutex> guard(handOff.mutex);
             handOff.spare.push_back(std::move(buffer));
@@ -112,20 +130,20 @@ std::unique_ptr<EnumBuffer> TakeBuffer(EnumHandOff& handOff) {
         ++handOff.created;
         return std::make_unique<EnumBuffer>();
     }
-    handOff.bufferFree.wait(guard, [&] { return !handOff.spare.empty() || ExitRequested.load(); });
-    if (handOff.spare.empty())
+    handOff.bufferFree.wait(guard, [&] {
+        return !handOff.spare.empty() || ExitRequested.load() || handOff.outOfMemory.load();
+    });
+    if (handOff.spare.empty() || handOff.outOfMemory.load())
         return nullptr;
     std::unique_ptr<EnumBuffer> buffer = std::move(handOff.spare.back());
     handOff.spare.pop_back();
     return buffer;
 }
 
-void EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) {
-    EnumHandOff handOff;
-    std::thread parser(ParseEnumBuffers, std::ref(handOff), std::ref(table));
-
+// Asks for replies until the end of the table and queues them for the parser.
+void ReadReplies(VolumeHandle volume, std::int64_t highUsn, EnumHandOff& handOff) {
     MftEnumDataV0 request{0, 0, highUsn};
-    while (!ExitRequested.load()) {
+    while (!ExitRequested.load() && !handOff.outOfMemory.load()) {
         std::unique_ptr<EnumBuffer> buffer = TakeBuffer(handOff);
         if (!buffer)
             break;
@@ -150,12 +168,25 @@ void EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) 
             break;
         request.StartFileReferenceNumber = nextStart;
     }
+}
+
+// False when memory ran out on either thread; the table then holds a part of the volume only.
+bool EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) {
+    EnumHandOff handOff;
+    std::thread parser(ParseEnumBuffers, std::ref(handOff), std::ref(table));
+    try {
+        ReadReplies(volume, highUsn, handOff);
+    } catch (const std::bad_alloc&) {
+        // The parser must still be joined: a joinable thread destroyed ends the process.
+        handOff.outOfMemory.store(true);
+    }
     handOff.done.store(true);
     {
         std::lock_guard<std::mutex> guard(handOff.mutex);  // no lost wake-up
     }
     handOff.wake.notify_one();
     parser.join();
+    return !handOff.outOfMemory.load();
 }
 
 }  // namespace
@@ -217,12 +248,23 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
 
     // Built aside and swapped in, so that readers of a published volume see either the old
     // table or the new one, never one half emptied or half refilled.
+    // Out of memory the build fails like one whose volume cannot be read: a fresh volume is
+    // dropped, a rebuild keeps the table it had. Whatever was filled is freed on return.
     FreshTable table;
-    EnumerateMft(volumeHandle.get(), journal.NextUsn, table);
-    table.JoinBlocks();
-    const bool exiting = ExitRequested.load();
-    if (!exiting)
-        table.deadCount = MapEnumeratedRecords(table.records, table.frnToIndex);
+    bool exiting = false;
+    try {
+        if (!EnumerateMft(volumeHandle.get(), journal.NextUsn, table))
+            throw std::bad_alloc();
+        table.JoinBlocks();
+        exiting = ExitRequested.load();
+        if (!exiting)
+            table.deadCount = MapEnumeratedRecords(table.records, table.frnToIndex);
+    } catch (const std::bad_alloc&) {
+        OutOfMemoryFailures.fetch_add(1);
+        return false;
+    } catch (const std::system_error&) {
+        return false;  // no thread for the parser
+    }
     {
         std::unique_lock<SrwLock> guard(lock);
         std::swap(records, table.records);

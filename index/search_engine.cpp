@@ -1,6 +1,8 @@
 #include "index/search_engine.h"
 
 #include <future>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "common/messages.h"
@@ -28,26 +30,52 @@ void IndexDrive(SearchEngine& engine, const std::u16string& drive) {
     auto volume = std::make_unique<VolumeIndex>();
     volume->monitorTimings = engine.monitorTimings;
     if (!volume->Build(drive))
-        return;  // destroying it closes whatever was opened
+        return;  // destroying it closes whatever was opened and frees what was filled
     std::lock_guard<std::mutex> guard(engine.volumesMutex);
     engine.volumes.push_back(std::move(volume));
 }
 
-void DiscoverVolumes(SearchEngine& engine, WindowHandle window) {
-    const std::uint32_t mask = GetLogicalDriveMask();
+namespace {
+
+// A drive whose build ran out of memory, or whose task could not even start, is dropped like
+// one that cannot be opened; the others go on. Nothing may leave the discovery thread: an
+// exception there would end the process, and the window would never hear that start-up ended.
+void IndexDriveOrDrop(SearchEngine& engine, const std::u16string& drive) {
+    try {
+        IndexDrive(engine, drive);
+    } catch (const std::bad_alloc&) {
+        OutOfMemoryFailures.fetch_add(1);
+    } catch (const std::system_error&) {
+    }
+}
+
+void IndexDrives(SearchEngine& engine, std::uint32_t mask) {
     std::vector<std::future<void>> tasks;
+    tasks.reserve(26);
     for (int i = 0; i < 26; ++i) {
         if ((mask & (1u << i)) == 0)
             continue;
         const std::u16string drive{static_cast<char16_t>(u'A' + i), u':'};
-        tasks.push_back(std::async(std::launch::async, IndexDrive, std::ref(engine), drive));
-    }
-    for (auto& task : tasks) {
         try {
-            task.get();
+            tasks.push_back(
+                std::async(std::launch::async, IndexDriveOrDrop, std::ref(engine), drive));
         } catch (const std::exception&) {
-            // A drive whose build ran out of memory is dropped like one that cannot be opened.
+            // No thread or no memory for the task: this thread builds the drive itself.
+            IndexDriveOrDrop(engine, drive);
         }
+    }
+    for (auto& task : tasks)
+        task.wait();
+}
+
+}  // namespace
+
+void DiscoverVolumes(SearchEngine& engine, WindowHandle window) {
+    try {
+        IndexDrives(engine, GetLogicalDriveMask());
+    } catch (const std::bad_alloc&) {
+        // Only the task list itself: the volumes already built stay.
+        OutOfMemoryFailures.fetch_add(1);
     }
     if (ExitRequested.load())
         return;

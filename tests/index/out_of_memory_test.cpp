@@ -1,0 +1,203 @@
+// Running out of memory while indexing: each large allocation of a build or of a journal
+// batch is made to fail in turn, and the operation that met it must end cleanly, leaving the
+// table it had, instead of ending the process.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <new>
+#include <shared_mutex>
+#include <string>
+#include <thread>
+
+#include "common/allocation_failure.h"
+#include "common/process_state.h"
+#include "index/journal_monitor.h"
+#include "index/volume_index.h"
+#include "platform/sim/simulated_drives.h"
+#include "platform/usn_layout.h"
+
+namespace kx {
+namespace {
+
+constexpr int kFiles = 3000;
+// More large allocations than any build here makes: the loops below end well before.
+constexpr std::uint64_t kMostAllocations = 200;
+
+std::u16string FileName(int i) {
+    return u"file" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u".txt";
+}
+
+template <typename Condition>
+bool WithinSeconds(int seconds, Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+class OutOfMemory : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ExitRequested.store(false);
+        sim::ResetDrives();
+        drive = sim::AddNtfsDrive('C');
+        for (int i = 0; i < kFiles; ++i)
+            drive->AddEntryQuietly(kRootDirectoryFrn, FileName(i), 0x20);
+    }
+    void TearDown() override {
+        FailNthLargeAllocation(0);
+        sim::ResetDrives();
+    }
+
+    static std::size_t LiveRecords(const VolumeIndex& volume) {
+        std::shared_lock<SrwLock> guard(volume.lock);
+        std::size_t live = 0;
+        for (const FileRecord& record : volume.records)
+            live += record.isDead == 0 ? 1 : 0;
+        return live;
+    }
+
+    std::shared_ptr<sim::SimVolume> drive;
+};
+
+TEST_F(OutOfMemory, FreshBuildFailsAtEveryLargeAllocationAndKeepsNothing) {
+    std::uint64_t n = 1;
+    for (; n < kMostAllocations; ++n) {
+        auto volume = std::make_unique<VolumeIndex>();
+        const std::uint64_t failuresBefore = OutOfMemoryFailures.load();
+        FailNthLargeAllocation(n);
+        const bool built = volume->BuildTable(u"C:", false);
+        const bool failed = !LargeAllocationFailureArmed();
+        FailNthLargeAllocation(0);
+        if (!failed) {
+            ASSERT_TRUE(built);
+            EXPECT_EQ(LiveRecords(*volume), drive->LiveEntryCount());
+            break;
+        }
+        EXPECT_FALSE(built) << "allocation " << n;
+        EXPECT_TRUE(volume->records.empty()) << "allocation " << n;
+        EXPECT_EQ(volume->names.ChunkCount(), 0u) << "allocation " << n;
+        EXPECT_EQ(OutOfMemoryFailures.load(), failuresBefore + 1) << "allocation " << n;
+    }
+    // The reply buffers, the record blocks, the name chunk, the joined array and the map.
+    EXPECT_GE(n, 5u);
+    EXPECT_LT(n, kMostAllocations);
+}
+
+TEST_F(OutOfMemory, RebuildThatFailsKeepsTheLastTable) {
+    VolumeIndex volume;
+    ASSERT_TRUE(volume.BuildTable(u"C:", false));
+    const std::size_t live = LiveRecords(volume);
+    drive->AddEntryQuietly(kRootDirectoryFrn, u"added later.txt", 0x20);
+    for (std::uint64_t n = 1; n < kMostAllocations; ++n) {
+        const std::uint64_t generation = volume.renumberGeneration.load();
+        FailNthLargeAllocation(n);
+        const bool rebuilt = volume.BuildTable(u"C:", false);
+        const bool failed = !LargeAllocationFailureArmed();
+        FailNthLargeAllocation(0);
+        if (!failed) {
+            EXPECT_TRUE(rebuilt);
+            EXPECT_EQ(LiveRecords(volume), live + 1);
+            return;
+        }
+        EXPECT_FALSE(rebuilt) << "allocation " << n;
+        EXPECT_EQ(LiveRecords(volume), live) << "allocation " << n;
+        EXPECT_EQ(volume.renumberGeneration.load(), generation) << "allocation " << n;
+    }
+    FAIL() << "the rebuild never got past its allocations";
+}
+
+// A journal record whose name needs a new chunk, or whose record needs a larger array, fails
+// before any of it is visible: the map and the records are as they were, and a rename does
+// not kill the old name without the new one.
+class JournalRecordOutOfMemory : public OutOfMemory {
+  protected:
+    void SetUp() override {
+        OutOfMemory::SetUp();
+        ASSERT_TRUE(volume.BuildTable(u"C:", false));
+        std::unique_lock<SrwLock> guard(volume.lock);
+        renamedFrn = volume.records.back().frn;
+        renamedIndex = *volume.frnToIndex.Find(renamedFrn);
+    }
+
+    void Apply(std::uint32_t reason, std::uint64_t frn, const std::u16string& name) {
+        UsnRecordView change;
+        change.frn = frn;
+        change.parentFrn = kRootDirectoryFrn;
+        change.reason = reason;
+        change.fileAttributes = 0x20;
+        change.name = name.data();
+        change.nameLength = static_cast<std::uint16_t>(name.size());
+        std::unique_lock<SrwLock> guard(volume.lock);
+        ApplyJournalRecord(volume, change);
+    }
+
+    void ExpectUnchanged(std::size_t recordCount) {
+        std::shared_lock<SrwLock> guard(volume.lock);
+        EXPECT_EQ(volume.records.size(), recordCount);
+        EXPECT_EQ(volume.deadCount, 0u);
+        const std::uint64_t* index = volume.frnToIndex.Find(renamedFrn);
+        ASSERT_NE(index, nullptr);
+        EXPECT_EQ(*index, renamedIndex);
+        EXPECT_EQ(volume.records[renamedIndex].isDead, 0u);
+        EXPECT_EQ(volume.frnToIndex.Find(kNewFrn), nullptr);
+    }
+
+    static constexpr std::uint64_t kNewFrn = 0x0001000000100000ull;
+    VolumeIndex volume;
+    std::uint64_t renamedFrn = 0;
+    std::uint64_t renamedIndex = 0;
+};
+
+TEST_F(JournalRecordOutOfMemory, RenameWhoseNameNeedsANewChunk) {
+    const std::size_t count = volume.records.size();
+    volume.names.chunkUsed = volume.names.chunkCapacity;  // the next name opens a chunk
+    FailNthLargeAllocation(1);
+    EXPECT_THROW(Apply(USN_REASON_RENAME_NEW_NAME, renamedFrn, u"renamed.txt"), std::bad_alloc);
+    ExpectUnchanged(count);
+}
+
+TEST_F(JournalRecordOutOfMemory, CreationWhoseRecordNeedsALargerArray) {
+    volume.records.shrink_to_fit();  // the next record reallocates the array
+    const std::size_t count = volume.records.size();
+    ASSERT_GE(count * sizeof(FileRecord), kLargeAllocationBytes);
+    FailNthLargeAllocation(1);
+    EXPECT_THROW(Apply(USN_REASON_FILE_CREATE, kNewFrn, u"new.txt"), std::bad_alloc);
+    ExpectUnchanged(count);
+}
+
+// The monitor meets the failure in a batch, waits its error pause like after a lost journal,
+// then rebuilds from the MFT, which brings back the change it could not apply.
+TEST_F(OutOfMemory, MonitorRebuildsAfterTheErrorPauseWhenABatchRunsOut) {
+    constexpr auto kErrorPause = std::chrono::milliseconds(300);
+    VolumeIndex volume;
+    volume.monitorTimings = {std::chrono::milliseconds(2), kErrorPause};
+    ASSERT_TRUE(volume.Build(u"C:"));
+    // A first change seen: the monitor is past allocating its own read buffer.
+    const std::uint64_t first = drive->CreateFile(kRootDirectoryFrn, u"first.txt");
+    ASSERT_TRUE(WithinSeconds(5, [&] {
+        std::shared_lock<SrwLock> guard(volume.lock);
+        return volume.frnToIndex.Find(first) != nullptr;
+    }));
+    const std::uint64_t generation = volume.renumberGeneration.load();
+    const std::uint64_t failuresBefore = OutOfMemoryFailures.load();
+    {
+        std::unique_lock<SrwLock> guard(volume.lock);
+        volume.names.chunkUsed = volume.names.chunkCapacity;
+        FailNthLargeAllocation(1);
+    }
+    const auto changed = std::chrono::steady_clock::now();
+    const std::uint64_t second = drive->CreateFile(kRootDirectoryFrn, u"second.txt");
+    ASSERT_TRUE(WithinSeconds(5, [&] { return volume.renumberGeneration.load() != generation; }));
+    EXPECT_GE(std::chrono::steady_clock::now() - changed, kErrorPause);
+    EXPECT_EQ(OutOfMemoryFailures.load(), failuresBefore + 1);
+    std::shared_lock<SrwLock> guard(volume.lock);
+    EXPECT_NE(volume.frnToIndex.Find(second), nullptr);
+}
+
+}  // namespace
+}  // namespace kx
