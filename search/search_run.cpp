@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "common/process_state.h"
 #include "search/category_filter.h"
+#include "search/hit_buffer_pool.h"
 #include "search/search_state.h"
 
 namespace kx {
@@ -16,11 +17,14 @@ namespace kx {
 namespace {
 
 // Thread entry: owns the request. An allocation failure ends this search like an overtaken
-// one, publishing nothing, instead of terminating the process from a detached thread.
+// one, publishing nothing, instead of terminating the process from a detached thread; the
+// hit arrays kept for later searches are given back, since memory is what is short.
 void SearchThread(SearchEngine* engine, std::unique_ptr<SearchRequest> request) {
     try {
         RunSearch(*engine, *request);
     } catch (const std::bad_alloc&) {
+        OutOfMemoryFailures.fetch_add(1);
+        ClearHitPool();
     }
     WorkerThreadsRunning.fetch_sub(1);
 }

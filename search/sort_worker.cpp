@@ -43,11 +43,13 @@ void PostProgress(std::uint64_t generation, std::size_t handled, std::size_t cou
 }
 
 // An allocation failure ends the sort without publishing, instead of terminating the process
-// from a detached thread.
+// from a detached thread; the hit arrays kept for later searches are given back.
 void SortThread(std::unique_ptr<SortRequest> request) {
     try {
         SortWorker(*request);
     } catch (const std::bad_alloc&) {
+        OutOfMemoryFailures.fetch_add(1);
+        ClearHitPool();
     }
     WorkerThreadsRunning.fetch_sub(1);
 }
@@ -86,8 +88,12 @@ class ParallelDetailLoader {
                 helpers_.emplace_back([this] { HelperLoop(); });
         } catch (const std::system_error&) {
             // Fewer helpers; the sort thread loads what they do not.
+        } catch (const std::bad_alloc&) {
         }
     }
+
+    // True once loading a chunk ran out of memory: the sort cannot finish.
+    bool OutOfMemory() const { return failed_.load(); }
 
     // Makes sure hit i is loaded (the sort thread, in hit order). False when the sort is no
     // longer current or memory ran out.
@@ -303,8 +309,11 @@ void SortWorker(const SortRequest& request) {
             for (std::size_t i = 0; i < count; ++i) {
                 if (!Current(request.generation))
                     return;
-                if (needsDetails && !loader.EnsureLoaded(i))
+                if (needsDetails && !loader.EnsureLoaded(i)) {
+                    if (loader.OutOfMemory())
+                        throw std::bad_alloc();
                     return;
+                }
                 keys[i].details = slots[i];
                 if (column == kColumnSize)
                     keys[i].isDirectory = CopyHitRecord(current->Hit(i), false).isDirectory;
