@@ -7,20 +7,27 @@
 #include <iostream>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 namespace kx::query {
 
 namespace {
 
-bool ReadStream(std::istream& in, const std::string& name, std::string* bytes, std::string* error) {
-    std::ostringstream content;
-    // Streaming an empty file sets failbit on content; only a failing source is an error.
-    content << in.rdbuf();
+// Read in blocks appended to the string, not streamed through operator<<, which swallows an
+// allocation failure and ends the copy there: a large file would be read in part, silently.
+bool ReadStream(std::istream& in, const std::string& name, std::string* bytes, std::string* error,
+                std::uintmax_t sizeHint = 0) {
+    std::string content;
+    content.reserve(static_cast<std::size_t>(sizeHint));
+    std::vector<char> block(1 << 16);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        content.append(block.data(), static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
         *error = "cannot read " + name + ": read error";
         return false;
     }
-    *bytes = content.str();
+    *bytes = std::move(content);
     return true;
 }
 
@@ -41,7 +48,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
         *error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    return ReadStream(in, path, bytes, error);
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    return ReadStream(in, path, bytes, error, size == static_cast<std::uintmax_t>(-1) ? 0 : size);
 }
 
 }  // namespace kx::query

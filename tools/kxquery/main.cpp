@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <new>
 #include <shared_mutex>
 #include <string>
 #include <thread>
@@ -89,6 +90,14 @@ int Fail(const std::string& error, int status = kBadInput) {
     return status;
 }
 
+// A worker that runs out of memory ends without a result and counts itself here, so a run that
+// comes back empty-handed can say why.
+int FailSearching(const std::string& error, int status) {
+    if (kx::OutOfMemoryFailures.load() != 0)
+        return Fail("out of memory: " + error, kRunFailed);
+    return Fail(error, status);
+}
+
 // The searching modes, once the index is ready. Returns the exit status.
 int Search(const kx::query::Options& options) {
     std::string error;
@@ -106,14 +115,14 @@ int Search(const kx::query::Options& options) {
         const auto outcome =
             kx::query::RunQuery(window, kx::Utf8ToUtf16(*options.query), options.settings, &error);
         if (!outcome.completed)
-            return Fail(error, kRunFailed);
+            return FailSearching(error, kRunFailed);
         kx::query::PrintVisibleHits(options.settings.details);
     } else if (!options.queriesFrom.empty()) {
         if (!kx::query::RunQueryList(window, options.queriesFrom, options.settings, &error))
-            return Fail(error);
+            return FailSearching(error, kBadInput);
     } else if (!options.scriptFile.empty()) {
         if (!kx::query::RunScript(window, steps, options.scriptFile, options.settings, &error))
-            return Fail(error);
+            return FailSearching(error, kBadInput);
     }
     return 0;
 }
@@ -126,9 +135,7 @@ void WaitForWorkers() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv, const char** stage) {
     std::string error;
     const auto options =
         kx::query::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
@@ -146,6 +153,7 @@ int main(int argc, char** argv) {
     if (options->volumes.empty() && !options->demo)
         return 0;
 
+    *stage = "while loading the volume files";
     if (!kx::query::LoadVolumes(*options, &error))
         return Fail(error);
     kx::SearchEngine& engine = kx::TheSearchEngine();
@@ -153,8 +161,15 @@ int main(int argc, char** argv) {
         engine.monitorTimings.afterRead =
             std::chrono::milliseconds(options->journalPollMilliseconds);
     }
-    if (!kx::query::IndexAllDrives(engine))
+    *stage = "while indexing";
+    const bool any = kx::query::IndexAllDrives(engine);
+    // A drive that ran out is dropped as the window drops it; here that would make every
+    // answer incomplete, so the run fails instead.
+    if (kx::OutOfMemoryFailures.load() != 0)
+        return Fail("out of memory while indexing", kRunFailed);
+    if (!any)
         return Fail("no NTFS volume could be indexed", kRunFailed);
+    *stage = "while searching";
     if (options->printCount)
         PrintCounts(engine);
     if (options->printPaths)
@@ -165,4 +180,18 @@ int main(int argc, char** argv) {
     kx::query::StopIndexing(engine);
     WaitForWorkers();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* stage = "while starting";
+    try {
+        return Run(argc, argv, &stage);
+    } catch (const std::bad_alloc&) {
+        // The monitors and workers must be gone before the engine is torn down on return.
+        kx::query::StopIndexing(kx::TheSearchEngine());
+        WaitForWorkers();
+        return Fail(std::string("out of memory ") + stage, kRunFailed);
+    }
 }
