@@ -11,6 +11,7 @@
 
 #include "common/ascii_fold.h"
 #include "common/utf.h"
+#include "filters/filter_category.h"
 #include "search/details.h"
 #include "search/search_run.h"
 #include "search/sort_worker.h"
@@ -136,7 +137,9 @@ TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
     TestEngine test;
     VolumeIndex& volume = test.AddVolume(u"C:");
     JournalStorm storm(volume);
-    storm.AddInitialFiles(4000);
+    // More records than one scan block holds, so that every search is scanned by several
+    // threads at once while the storm runs.
+    storm.AddInitialFiles(70000);
     UseSearchEngineForTesting(&test.engine);
     MessageLog log;
 
@@ -169,6 +172,9 @@ TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
     int rounds = 0;
     while (!stormDone.load() || rounds < 20) {
         ++rounds;
+        // A category now and then, so that the worker's narrowed lists and counts are read
+        // while the storm renumbers and kills their records; "match_" after "MATCH" types ahead.
+        SelectedCategory = rounds % 4 == 0 ? 1 : 0;
         StartSearch(random() % 2 == 0 ? u"MATCH" : u"match_");
         // Every other search is let finish, so that hits of every age are painted and sorted;
         // the others are overtaken at once.
@@ -195,6 +201,7 @@ TEST_F(SearchUnderJournalStorm, NoHitEverNamesAnotherFile) {
         CountHits(*visible, 0, false);
     }
     monitor.join();
+    SelectedCategory = 0;
     StartSearch(u"match");
     ASSERT_TRUE(log.WaitFor(WM_SEARCH_DONE, CurrentGeneration()));
     StartSort(kColumnPathForCheck);
