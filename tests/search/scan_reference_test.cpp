@@ -133,18 +133,60 @@ TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
     VolumeIndex& d = test.AddVolume(u"D:");
     Populate(c, 2000);
     Populate(d, 80000);
-    const ResultList first = Scan(u"a");
+    const ResultList first = Scan(u"ab");
     // Changes after the first scan: new names, and deaths among its hits.
     Populate(c, 300);
     Populate(d, 300);
     for (std::size_t i = 0; i < first.size(); i += 97)
         Kill(*first.Hit(i).volume, first.Hit(i).frn);
-    for (const std::u16string query : {u"a", u"ab", u"AB_", u"xa"}) {
+    for (const std::u16string query : {u"ab", u"abc", u"AB_", u"xab", u"ab "}) {
         const ResultList typed = Scan(query, ScanOptions{1, &first});
         EXPECT_EQ(HitsOf(typed), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
         EXPECT_EQ(HitsOf(*typed.narrowed), ReferenceScan(test.engine, query, 1));
         EXPECT_EQ(CountHits(typed, 1, true), ReferenceScan(test.engine, query, 1).size());
     }
+}
+
+// Which records a typed-ahead scan reads, shown by changing a name behind the table's back
+// (names never change in place otherwise): only the last hits are looked at while they are
+// few, and every record once they are more than a quarter of the table.
+TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
+    VolumeIndex& c = test.AddVolume(u"C:");
+    Populate(c, 5000);
+    const auto rewriteANonHit = [&](char16_t missing) {
+        for (std::size_t j = 1; j < c.records.size(); ++j) {
+            FileRecord& record = c.records[j];
+            const std::u16string folded(record.FoldedName(), record.nameLength);
+            if (record.isDead == 0 && record.nameLength >= 3 &&
+                folded.find(missing) == std::u16string::npos) {
+                char16_t* units = const_cast<char16_t*>(record.FoldedName());
+                units[0] = u'a', units[1] = u'b', units[2] = u'z';
+                return j;
+            }
+        }
+        return std::size_t{0};
+    };
+    const ResultList few = Scan(u"ab");
+    ASSERT_LT(few.size(), c.records.size() / 4);
+    const std::size_t changed = rewriteANonHit(u'b');
+    ASSERT_NE(changed, 0u);
+    const auto found = [&](const ResultList& list) {
+        for (const MatchItem& item : list.items)
+            if (item.recordIndex == changed)
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(found(Scan(u"abz", ScanOptions{0, &few}))) << "only the last hits were read";
+    EXPECT_TRUE(found(Scan(u"abz"))) << "a whole scan reads every record";
+
+    const ResultList many = Scan(u"a");
+    ASSERT_GT(many.size(), c.records.size() / 4);
+    const std::size_t changedToo = rewriteANonHit(u'a');
+    ASSERT_NE(changedToo, 0u);
+    bool seen = false;
+    for (const MatchItem& item : Scan(u"abz", ScanOptions{0, &many}).items)
+        seen = seen || item.recordIndex == changedToo;
+    EXPECT_TRUE(seen) << "a quarter of the table or more is scanned whole";
 }
 
 TEST_F(ScanReference, TypingAheadAfterACompactionScansTheRenumberedVolumeWhole) {
