@@ -4,6 +4,7 @@
 #include <shared_mutex>
 
 #include "filters/filter_category.h"
+#include "search/category_classifier.h"
 #include "search/category_filter.h"
 #include "search/details.h"
 #include "search/hit_record.h"
@@ -13,7 +14,32 @@ namespace kx {
 
 namespace {
 
-bool HitPasses(const HitRef& hit, std::int32_t category, bool skipDead, VolumeReadLock& readLock) {
+// The category rule over a walk of many hits: the categories are looked up once for the walk
+// rather than once per hit (each lookup takes a mutex), and a hit's extension is then one
+// table lookup.
+class WalkFilter {
+  public:
+    explicit WalkFilter(std::int32_t category)
+        : category_(category), classifier_(ScanCategories()) {
+        usable_ = classifier_.Usable() &&
+                  static_cast<std::size_t>(category) < classifier_.CategoryCount();
+    }
+    bool Passes(const FileRecord& record) const {
+        if (category_ == 0)
+            return true;
+        if (!usable_)
+            return RecordPassesCategory(record, category_);
+        return ((classifier_.MaskOf(record) >> category_) & 1u) != 0;
+    }
+
+  private:
+    std::int32_t category_;
+    CategoryClassifier classifier_;
+    bool usable_ = false;
+};
+
+bool HitPasses(const HitRef& hit, std::int32_t category, bool skipDead, VolumeReadLock& readLock,
+               const WalkFilter& filter) {
     if (category == 0 && !skipDead)
         return true;
     if (hit.volume == nullptr)
@@ -24,7 +50,7 @@ bool HitPasses(const HitRef& hit, std::int32_t category, bool skipDead, VolumeRe
         return false;
     if (skipDead && record->isDead != 0)
         return false;
-    return RecordPassesCategory(*record, category);
+    return filter.Passes(*record);
 }
 
 // The scan's counts still describe the category list shown now.
@@ -40,9 +66,10 @@ SharedResults NarrowHere(const ResultList& current, std::int32_t category) {
     visible->volumes = current.volumes;
     visible->details = current.details;
     HitVector items = TakeHitVector(0);
+    const WalkFilter filter(category);
     VolumeReadLock readLock;  // lock order: VisibleLock, then a volume's lock
     for (std::size_t i = 0; i < current.size(); ++i) {
-        if (HitPasses(current.Hit(i), category, false, readLock))
+        if (HitPasses(current.Hit(i), category, false, readLock, filter))
             items.push_back(current.items[i]);
     }
     visible->items = PooledHits(std::move(items));
@@ -140,9 +167,10 @@ void StoreLoadedDetails(const SharedResults& painted, std::size_t first,
 std::size_t CountHitsInCategory(const ResultList& list, std::int32_t category, bool skipDead) {
     category = CategoryOrAll(category);
     std::size_t count = 0;
+    const WalkFilter filter(category);
     VolumeReadLock readLock;
     for (std::size_t i = 0; i < list.size(); ++i)
-        count += HitPasses(list.Hit(i), category, skipDead, readLock) ? 1 : 0;
+        count += HitPasses(list.Hit(i), category, skipDead, readLock, filter) ? 1 : 0;
     return count;
 }
 
@@ -170,11 +198,12 @@ std::uint64_t CountHits(const ResultList& list, std::int32_t category, bool skip
     }
     if (!anyChanged)
         return total;
+    const WalkFilter filter(category);
     VolumeReadLock readLock;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const MatchItem& item = list.items[i];
         if (item.volumeSlot < changed.size() && changed[item.volumeSlot])
-            total += HitPasses(list.Hit(i), category, skipDead, readLock) ? 1 : 0;
+            total += HitPasses(list.Hit(i), category, skipDead, readLock, filter) ? 1 : 0;
     }
     return total;
 }
