@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "common/messages.h"
 #include "common/process_state.h"
 #include "filters/filter_category.h"
@@ -13,6 +15,7 @@
 #include "ui/gdi_resources.h"
 #include "ui/hover_tip.h"
 #include "ui/list_view_state.h"
+#include "ui/out_of_memory.h"
 #include "ui/results_list.h"
 #include "ui/search_edit.h"
 #include "ui/texts.h"
@@ -156,9 +159,7 @@ LRESULT OnDestroy(HWND window) {
     return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             return OnCreate(window);
@@ -218,6 +219,17 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// Windows calls the procedure from its own code, through which no exception may pass.
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return DispatchMainMessage(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        return OnOutOfMemory(window, message);
+    }
 }
 
 }  // namespace kx

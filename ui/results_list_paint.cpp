@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -145,8 +146,6 @@ void PaintHeader(HDC dc, HBRUSH headerBrush, HPEN gridPen) {
 void PaintResultsList(HDC paintDC) {
     if (ClientHeight - kListTop <= 0)
         return;
-    const SharedResults visible = GetVisibleResults();
-    const std::int64_t count = static_cast<std::int64_t>(visible->size());
     const HDC dc = BackBufferDC.get();
 
     UniqueBrush whiteBrush(::CreateSolidBrush(kBackgroundColour));
@@ -159,12 +158,19 @@ void PaintResultsList(HDC paintDC) {
         // Released before the brushes and the pen they select are deleted.
         SelectGuard pen(dc, gridPen.get());
         SelectGuard font(dc, StatusFont.get());
-        const VisibleRowRange range = VisibleRows(ScrollOffset, ClientHeight, count);
-        if (range.end > range.first)
-            PaintRows(dc, *visible,
-                      LoadRowDetails(visible, static_cast<std::size_t>(range.first),
-                                     static_cast<std::size_t>(range.end)),
-                      range);
+        try {
+            const SharedResults visible = GetVisibleResults();
+            const std::int64_t count = static_cast<std::int64_t>(visible->size());
+            const VisibleRowRange range = VisibleRows(ScrollOffset, ClientHeight, count);
+            if (range.end > range.first)
+                PaintRows(dc, *visible,
+                          LoadRowDetails(visible, static_cast<std::size_t>(range.first),
+                                         static_cast<std::size_t>(range.end)),
+                          range);
+        } catch (const std::bad_alloc&) {
+            // Out of memory for the list, its details or a cell's text: the rows painted so
+            // far are shown with the header, the rest stays blank until the next paint.
+        }
         PaintHeader(dc, headerBrush.get(), gridPen.get());
     }
     ::BitBlt(paintDC, 0, 0, ClientWidth, ClientHeight, dc, 0, 0, SRCCOPY);

@@ -90,6 +90,8 @@ constexpr TextPair kTexts[] = {
     {TextId::ResetFiltersQuestion, L"确定要恢复默认筛选标签吗？\n这将覆盖当前自定义配置。",
      L"确定要恢复默认筛选标签吗？\n这将覆盖当前自定义配置。"},
     {TextId::ResetFiltersCaption, L"确认", L"确认"},
+    {TextId::OutOfMemory, L"内存不足，操作未能完成",
+     L"Out of memory: the action could not be completed"},
 };
 
 #undef KX_WIDE_WEB_ADDRESS

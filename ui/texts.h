@@ -58,6 +58,8 @@ enum class TextId {
     // The reset question: Chinese under both languages.
     ResetFiltersQuestion,
     ResetFiltersCaption,
+    // The status line, when a click or a key could not be carried out for lack of memory.
+    OutOfMemory,
     Count
 };
 
