@@ -281,7 +281,13 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     }
     // The old table is freed here, outside the lock.
     if (!exiting && startMonitor && !monitorActive.exchange(true)) {
-        monitorThread = std::thread(MonitorJournal, std::ref(*this));
+        try {
+            monitorThread = std::thread(MonitorJournal, std::ref(*this));
+        } catch (const std::system_error&) {
+            // No thread to be had: the table stays searchable as built, without following
+            // the journal, rather than the failure ending the drive's task.
+            monitorActive.store(false);
+        }
     }
     return true;
 }

@@ -150,15 +150,32 @@ class ParallelDetailLoader {
     std::vector<std::thread> helpers_;
 };
 
-// A name as the name sort compares it: the first four folded units in one integer, so most
-// comparisons are one integer compare on a 16-byte entry, and the whole folded name in one
-// shared buffer for the ties.
+// A name as the name sort compares it: its first eight folded units in two integers, so most
+// comparisons are one or two integer compares on the entry itself, and the rest of the folded
+// name (from the ninth unit) in one shared buffer for the ties. Only the rest is copied: most
+// names are short, and every byte copied is memory the sort must first fault in.
 struct NameEntry {
-    std::uint64_t prefix;
+    std::uint64_t prefix;    // units 0 to 3
+    std::uint64_t second;    // units 4 to 7
     std::uint32_t position;  // in the list being sorted
     std::uint32_t length;
-    std::size_t offset;  // in the names buffer
+    std::size_t offset;  // of unit 8 in the buffer of name tails
 };
+
+constexpr std::size_t kKeyUnits = 8;
+
+int CompareNames(const NameEntry& a, const NameEntry& b, const char16_t* text) {
+    if (a.prefix != b.prefix)
+        return a.prefix < b.prefix ? -1 : 1;
+    if (a.second != b.second)
+        return a.second < b.second ? -1 : 1;
+    // The keys pad a short name with zeros, so equal keys mean equal first units only for
+    // names of at least eight units; of two names equal that far, a shorter one is a prefix.
+    if (a.length < kKeyUnits || b.length < kKeyUnits)
+        return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+    return CompareFoldedUnits(text + a.offset, a.length - kKeyUnits, text + b.offset,
+                              b.length - kKeyUnits);
+}
 
 // The narrowed form of a sorted list, made here rather than on the window's thread. Only when
 // the volumes kept their numbering and the categories are those the scan counted for.
@@ -240,10 +257,12 @@ void SortWorker(const SortRequest& request) {
     const bool needsDetails = column >= kColumnSize && column <= kColumnPath;
     const std::size_t count = current->size();
 
-    // Details already loaded stay with their hits. The window writes them under VisibleLock
-    // (the current list may be the one it shows), so they are copied under it.
-    auto details = std::make_shared<DetailsTable>();
-    {
+    // Details already loaded stay with their hits: they are keyed by hit, not by position, so
+    // the sorted list shares the table when the sort adds nothing to it. A detail sort loads
+    // into a copy, taken under VisibleLock because the window writes the table under it.
+    std::shared_ptr<DetailsTable> details = current->details;
+    if (needsDetails) {
+        details = std::make_shared<DetailsTable>();
         std::lock_guard<std::mutex> guard(VisibleLock);
         details->entries = current->details->entries;
     }
@@ -256,7 +275,7 @@ void SortWorker(const SortRequest& request) {
         // Names are copied (folded) out of the tables once, under their locks, while the
         // progress is reported; the sort then touches no table.
         std::vector<NameEntry> entries(count);
-        std::u16string names;
+        std::u16string tails;
         {
             VolumeReadLock readLock;
             for (std::size_t i = 0; i < count; ++i) {
@@ -265,31 +284,30 @@ void SortWorker(const SortRequest& request) {
                 const HitRef hit = current->Hit(i);
                 NameEntry& entry = entries[i];
                 entry.position = static_cast<std::uint32_t>(i);
-                entry.offset = names.size();
+                entry.offset = tails.size();
                 entry.length = 0;
+                entry.prefix = 0;
+                entry.second = 0;
                 if (hit.volume != nullptr) {
                     readLock.Hold(hit.volume);
                     if (const FileRecord* record = FindHitRecord(*hit.volume, hit)) {
-                        names.append(record->FoldedName(), record->nameLength);
-                        entry.length = record->nameLength;
+                        const char16_t* name = record->FoldedName();
+                        const std::size_t length = record->nameLength;
+                        entry.length = static_cast<std::uint32_t>(length);
+                        entry.prefix = FoldedPrefixKey(name, length);
+                        entry.second = length > 4 ? FoldedPrefixKey(name + 4, length - 4) : 0;
+                        if (length > kKeyUnits)
+                            tails.append(name + kKeyUnits, length - kKeyUnits);
                     }
                 }
                 if (i % kProgressEvery == 0 || i == count - 1)
                     PostProgress(request.generation, i + 1, count);
             }
         }
-        for (NameEntry& entry : entries)
-            entry.prefix = FoldedPrefixKey(names.data() + entry.offset, entry.length);
-        const char16_t* const text = names.data();
+        const char16_t* const text = tails.data();
         std::sort(entries.begin(), entries.end(),
                   [ascending, text](const NameEntry& a, const NameEntry& b) {
-                      int c;
-                      if (a.prefix != b.prefix) {
-                          c = a.prefix < b.prefix ? -1 : 1;
-                      } else {
-                          c = CompareFoldedUnits(text + a.offset, a.length, text + b.offset,
-                                                 b.length);
-                      }
+                      const int c = CompareNames(a, b, text);
                       return ascending ? c < 0 : c > 0;
                   });
         for (std::size_t k = 0; k < count; ++k)

@@ -202,7 +202,7 @@ TEST_F(Sorting, NameSortOrdersAsTheTextComparisonDoes) {
     Names names;
     for (int i = 0; i < 4000; ++i) {
         std::u16string name = u"#";
-        const std::size_t length = random() % 8;
+        const std::size_t length = random() % 14;
         for (std::size_t k = 0; k < length; ++k)
             name += units[random() % units.size()];
         names.push_back(name);
