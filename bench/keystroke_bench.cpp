@@ -268,6 +268,21 @@ void BM_BandwidthBound(benchmark::State& state) {
     state.counters["bytes_per_record"] = static_cast<double>(bytes) / static_cast<double>(records);
 }
 
+// A key of the new pipeline (starting from the list `before` left) and the same key through
+// the old one, which had no state to start from.
+void RegisterKey(const char* kind, const std::u16string& before, const std::u16string& key,
+                 std::int64_t records) {
+    const std::string suffix = std::string(kind) + ":" + std::string(key.begin(), key.end());
+    benchmark::RegisterBenchmark(("keystroke/" + suffix).c_str(), BM_Keystroke, before, key)
+        ->Arg(records)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("legacy/" + suffix).c_str(), BM_LegacyKeystroke, key)
+        ->Arg(records)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 void RegisterAll() {
     // A word whose first letter is in more than half of the names, typed letter by letter,
     // and single letters typed into a cleared box.
@@ -278,33 +293,10 @@ void RegisterAll() {
             ->Arg(records)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
-        for (std::size_t length = 1; length <= word.size(); ++length) {
-            const std::u16string before = word.substr(0, length - 1);
-            const std::u16string key = word.substr(0, length);
-            const std::string name = "keystroke/typed:" + std::string(key.begin(), key.end());
-            benchmark::RegisterBenchmark(name.c_str(), BM_Keystroke, before, key)
-                ->Arg(records)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-            const std::string legacy = "legacy/typed:" + std::string(key.begin(), key.end());
-            benchmark::RegisterBenchmark(legacy.c_str(), BM_LegacyKeystroke, key)
-                ->Arg(records)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-        }
-        for (const std::u16string& letter : letters) {
-            const std::string name =
-                "keystroke/letter:" + std::string(letter.begin(), letter.end());
-            benchmark::RegisterBenchmark(name.c_str(), BM_Keystroke, std::u16string(), letter)
-                ->Arg(records)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-            const std::string legacy = "legacy/letter:" + std::string(letter.begin(), letter.end());
-            benchmark::RegisterBenchmark(legacy.c_str(), BM_LegacyKeystroke, letter)
-                ->Arg(records)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-        }
+        for (std::size_t length = 1; length <= word.size(); ++length)
+            RegisterKey("typed", word.substr(0, length - 1), word.substr(0, length), records);
+        for (const std::u16string& letter : letters)
+            RegisterKey("letter", std::u16string(), letter, records);
     }
 }
 

@@ -55,6 +55,20 @@ class Sorting : public SearchStateTest {
         return NamesOf(*TakeCurrentResults());
     }
 
+    std::vector<std::u16string> ProgressTexts() {
+        std::vector<std::u16string> texts;
+        for (const PostedMessage& posted : log.MessagesOf(WM_SORT_PROGRESS))
+            texts.push_back(posted.text);
+        return texts;
+    }
+
+    // At the first hit, every 5000 after it and at the last.
+    static Names ProgressOf12000() {
+        const std::u16string prefix = u"正在提取硬盘属性并排序中... (已处理 ";
+        return Names{prefix + u"1 / 12000)", prefix + u"5001 / 12000)", prefix + u"10001 / 12000)",
+                     prefix + u"12000 / 12000)"};
+    }
+
     TestEngine test;
     VolumeIndex* volume = nullptr;
     MessageLog log;
@@ -109,12 +123,7 @@ TEST_F(Sorting, NameSortOf12000HitsReportsFourTimesAndLoadsNoDetails) {
     EXPECT_EQ(StandInQueries.load(), queries) << "sorting by name asks the file system nothing";
     EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
 
-    std::vector<std::u16string> texts;
-    for (const PostedMessage& m : log.MessagesOf(WM_SORT_PROGRESS))
-        texts.push_back(m.text);
-    const std::u16string prefix = u"正在提取硬盘属性并排序中... (已处理 ";
-    EXPECT_EQ(texts, (Names{prefix + u"1 / 12000)", prefix + u"5001 / 12000)",
-                            prefix + u"10001 / 12000)", prefix + u"12000 / 12000)"}));
+    EXPECT_EQ(ProgressTexts(), ProgressOf12000());
     const std::vector<PostedMessage> done = log.MessagesOf(WM_SEARCH_DONE);
     ASSERT_EQ(done.size(), 1u);
     EXPECT_EQ(done[0].lParam, 1);
@@ -231,12 +240,7 @@ TEST_F(Sorting, DetailSortLoadsEveryHitAndReportsProgressInOrder) {
         File(u"f" + std::u16string(1, u'a' + i % 26) + u".bin", random() % 100000);
     Search(u".bin");
     Sort(kColumnSize);
-    std::vector<std::u16string> texts;
-    for (const PostedMessage& posted : log.MessagesOf(WM_SORT_PROGRESS))
-        texts.push_back(posted.text);
-    const std::u16string prefix = u"正在提取硬盘属性并排序中... (已处理 ";
-    EXPECT_EQ(texts, (Names{prefix + u"1 / 12000)", prefix + u"5001 / 12000)",
-                            prefix + u"10001 / 12000)", prefix + u"12000 / 12000)"}));
+    EXPECT_EQ(ProgressTexts(), ProgressOf12000());
     const SharedResults sorted = TakeCurrentResults();
     std::int64_t last = -1;
     for (const MatchItem& item : sorted->items) {
