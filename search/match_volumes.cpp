@@ -124,11 +124,13 @@ void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, s
         block.end = begin + length * (p + 1) / parts;
         // Arrays kept from earlier searches: no fresh page is touched unless this scan finds
         // more hits than any before it.
-        const bool first = blocks.size() == 1;
-        const std::size_t room =
-            first && kReserveWholeScan
-                ? wholeScan
-                : (kReserveWholeScan || candidates ? block.end - block.begin : 0);
+        // A block can hit each record (or earlier hit) it reads; the first reserves for all
+        // the others too, as their join target.
+        std::size_t room = block.end - block.begin;
+        if (!kReserveWholeScan && !candidates)
+            room = 0;
+        else if (kReserveWholeScan && blocks.size() == 1)
+            room = wholeScan;
         block.hits = TakeHitVector(room);
         block.hits.reserve(room);
     }

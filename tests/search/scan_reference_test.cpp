@@ -85,6 +85,13 @@ class ScanReference : public SearchStateTest {
             Kill(volume, added[random_() % added.size()]);
     }
 
+    // A new volume holding `files` populated files.
+    VolumeIndex& Volume(const std::u16string& drive, std::size_t files) {
+        VolumeIndex& volume = test.AddVolume(drive);
+        Populate(volume, files);
+        return volume;
+    }
+
     void Kill(VolumeIndex& volume, std::uint64_t frn) {
         Journal(volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, frn, kRootDirectoryFrn, u"");
     }
@@ -99,8 +106,8 @@ class ScanReference : public SearchStateTest {
 };
 
 TEST_F(ScanReference, HitsCountsAndNarrowedListsEqualTheReferenceForEveryCategory) {
-    Populate(test.AddVolume(u"C:"), 3000);
-    Populate(test.AddVolume(u"D:"), 500);
+    Volume(u"C:", 3000);
+    Volume(u"D:", 500);
     for (const std::u16string query : {u"a", u"AB", u"b_", u"e.t", u".", u"abcabcabcabc"}) {
         for (std::int32_t category = 0; category < 7; ++category) {
             const ResultList list = Scan(query, ScanOptions{category, nullptr});
@@ -118,8 +125,8 @@ TEST_F(ScanReference, HitsCountsAndNarrowedListsEqualTheReferenceForEveryCategor
 
 TEST_F(ScanReference, LargeVolumesScannedInParallelBlocksKeepRecordOrder) {
     // Enough records that each volume is cut into a block per core.
-    Populate(test.AddVolume(u"C:"), 150000);
-    Populate(test.AddVolume(u"D:"), 70000);
+    Volume(u"C:", 150000);
+    Volume(u"D:", 70000);
     for (const std::u16string query : {u"a", u"bA", u"c_e", u"zzz"}) {
         const ResultList list = Scan(query, ScanOptions{1, nullptr});
         EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
@@ -129,10 +136,8 @@ TEST_F(ScanReference, LargeVolumesScannedInParallelBlocksKeepRecordOrder) {
 }
 
 TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
-    VolumeIndex& c = test.AddVolume(u"C:");
-    VolumeIndex& d = test.AddVolume(u"D:");
-    Populate(c, 2000);
-    Populate(d, 80000);
+    VolumeIndex& c = Volume(u"C:", 2000);
+    VolumeIndex& d = Volume(u"D:", 80000);
     const ResultList first = Scan(u"ab");
     // Changes after the first scan: new names, and deaths among its hits.
     Populate(c, 300);
@@ -151,8 +156,7 @@ TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
 // (names never change in place otherwise): only the last hits are looked at while they are
 // few, and every record once they are more than a quarter of the table.
 TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
-    VolumeIndex& c = test.AddVolume(u"C:");
-    Populate(c, 5000);
+    VolumeIndex& c = Volume(u"C:", 5000);
     const auto rewriteANonHit = [&](char16_t missing) {
         for (std::size_t j = 1; j < c.records.size(); ++j) {
             FileRecord& record = c.records[j];
@@ -190,10 +194,8 @@ TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
 }
 
 TEST_F(ScanReference, TypingAheadAfterACompactionScansTheRenumberedVolumeWhole) {
-    VolumeIndex& c = test.AddVolume(u"C:");
-    VolumeIndex& d = test.AddVolume(u"D:");
-    Populate(c, 1000);
-    Populate(d, 1000);
+    VolumeIndex& c = Volume(u"C:", 1000);
+    VolumeIndex& d = Volume(u"D:", 1000);
     const ResultList first = Scan(u"b");
     Populate(c, 60000);  // kills 12,000: enough for a compaction
     c.Compact();
@@ -208,10 +210,8 @@ TEST_F(ScanReference, TypingAheadAfterACompactionScansTheRenumberedVolumeWhole) 
 }
 
 TEST_F(ScanReference, CountsLeaveOutHitsThatDiedAfterTheScanOnlyOnTheirVolume) {
-    VolumeIndex& c = test.AddVolume(u"C:");
-    VolumeIndex& d = test.AddVolume(u"D:");
-    Populate(c, 2000);
-    Populate(d, 2000);
+    Volume(u"C:", 2000);
+    VolumeIndex& d = Volume(u"D:", 2000);
     const ResultList list = Scan(u"a");
     std::vector<std::size_t> before;
     for (std::int32_t category = 0; category < 7; ++category)
@@ -239,7 +239,7 @@ TEST_F(ScanReference, CountsLeaveOutHitsThatDiedAfterTheScanOnlyOnTheirVolume) {
 }
 
 TEST_F(ScanReference, CountsOfAnotherCategoryListAreNotTrusted) {
-    Populate(test.AddVolume(u"C:"), 2000);
+    Volume(u"C:", 2000);
     const ResultList list = Scan(u"a", ScanOptions{1, nullptr});
     SetCategoryCount(2);  // a reset: category 2 no longer exists, category 1 is a new list
     EXPECT_EQ(CountHits(list, 1, false), CountHitsInCategory(list, 1, false));
@@ -249,8 +249,7 @@ TEST_F(ScanReference, CountsOfAnotherCategoryListAreNotTrusted) {
 // The window's view of it: the visible list is the current list itself for all files, the
 // worker's narrowed list for a category, and rebuilt here only when a volume was renumbered.
 TEST_F(ScanReference, VisibleListIsTheWorkersOwnUnlessTheVolumeWasRenumbered) {
-    VolumeIndex& c = test.AddVolume(u"C:");
-    Populate(c, 3000);
+    VolumeIndex& c = Volume(u"C:", 3000);
     UseSearchEngineForTesting(&test.engine);
     MessageLog log;
     SelectCategory(1);
