@@ -1,5 +1,6 @@
 #include "search/hit_buffer_pool.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -50,23 +51,16 @@ HitVector TakeHitVector(std::size_t wanted) {
         return taken;
     // The smallest array that is large enough, else the largest: a big array is not spent on
     // a small list while a large one is being built.
-    std::size_t best = kept.size();
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        const std::size_t capacity = kept[i].hits.capacity();
-        if (best == kept.size()) {
-            best = i;
-            continue;
-        }
-        const std::size_t bestCapacity = kept[best].hits.capacity();
-        const bool fits = capacity >= wanted;
-        const bool bestFits = bestCapacity >= wanted;
-        if ((fits && (!bestFits || capacity < bestCapacity)) ||
-            (!fits && !bestFits && capacity > bestCapacity)) {
-            best = i;
-        }
-    }
-    taken = std::move(kept[best].hits);
-    kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(best));
+    const auto better = [wanted](const KeptArray& a, const KeptArray& b) {
+        const std::size_t x = a.hits.capacity();
+        const std::size_t y = b.hits.capacity();
+        if ((x >= wanted) != (y >= wanted))
+            return x >= wanted;
+        return x >= wanted ? x < y : x > y;
+    };
+    const auto best = std::min_element(kept.begin(), kept.end(), better);
+    taken = std::move(best->hits);
+    kept.erase(best);
     return taken;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <numeric>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -267,9 +268,8 @@ void SortWorker(const SortRequest& request) {
         details->entries = current->details->entries;
     }
 
+    // order[k]: the position in the current list of the hit that goes to position k.
     std::vector<std::uint32_t> order(count);
-    for (std::size_t i = 0; i < count; ++i)
-        order[i] = static_cast<std::uint32_t>(i);
 
     if (column == kColumnName) {
         // Names are copied (folded) out of the tables once, under their locks, while the
@@ -339,6 +339,7 @@ void SortWorker(const SortRequest& request) {
                     PostProgress(request.generation, i + 1, count);
             }
         }
+        std::iota(order.begin(), order.end(), std::uint32_t{0});
         std::sort(order.begin(), order.end(),
                   [column, ascending, &keys](std::uint32_t a, std::uint32_t b) {
                       return CompareMatchItems(column, ascending, keys[a], keys[b]);
