@@ -11,6 +11,7 @@
 #include "search/hit_record.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
+#include "ui/list_colours.h"
 #include "ui/list_view_state.h"
 #include "ui/results_list.h"
 #include "ui/window_state.h"
@@ -19,16 +20,6 @@
 namespace kx {
 
 namespace {
-
-constexpr COLORREF kBackgroundColour = RGB(255, 255, 255);  // also the even rows
-constexpr COLORREF kOddRowColour = RGB(248, 250, 252);
-constexpr COLORREF kSelectedRowColour = RGB(180, 210, 255);
-constexpr COLORREF kRowTextColour = RGB(40, 40, 40);
-constexpr COLORREF kGridColour = RGB(220, 223, 225);
-constexpr COLORREF kHeaderColour = RGB(240, 242, 245);
-constexpr COLORREF kHeaderLineColour = RGB(210, 215, 220);
-constexpr COLORREF kHeaderSeparatorColour = RGB(200, 203, 205);
-constexpr COLORREF kHeaderTextColour = RGB(60, 60, 60);
 
 constexpr int kCellTextInsetX = 15;
 constexpr int kCellTextInsetY = 10;

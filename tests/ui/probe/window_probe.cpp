@@ -1,12 +1,12 @@
-// A console program that looks into the running Kestrix window from outside, for
-// scripts/ui-tests.sh: the texts of the controls that X11 cannot see (Wine's child windows are
-// not X windows), the tag buttons' places and marks, and the client area's
+// A console program that looks into the running Kestrix window from outside, for the window
+// tests (tests/ui/harness): the texts of the controls that X11 cannot see (Wine's child windows
+// are not X windows), the tag buttons' places and marks, and the client area's
 // place on the screen. It also closes or resizes the window, and scrolls it one line down
 // as the scroll bar's arrow does (a real click on the arrow repeats when the machine is slow).
 // "settext" replaces the search box's text as typing would, also while a menu of the program
 // is open and takes the keyboard.
 //
-//   window_probe.exe state | close | resize WIDTH HEIGHT | linedown | settext TEXT
+//   window_probe.exe state | close | resize WIDTH HEIGHT | linedown | settext TEXT | tip
 //   window_probe.exe syscommand CODE | tray MOUSE-MESSAGE | menu | menukey KEY... | box | boxok
 //
 // "syscommand" and "tray" post WM_SYSCOMMAND and the icon's callback message (0x8001, icon 1,
@@ -14,7 +14,8 @@
 // menu or message box. "menu" prints the open popup menu of the program (class #32768): its
 // place and each item's id, state, text and place. "menukey" posts keys (VK codes) to that
 // menu as the keyboard would. "box" prints the message box (class #32770) owned by the window:
-// caption, text and its OK button's place on the screen; "boxok" presses that button.
+// caption, text and its OK button's place on the screen; "boxok" presses that button. "tip"
+// prints whether the program's hover tip is shown, its text, and the cursor's shape.
 //
 //   window_probe.exe showmenu X Y MS ITEM... | front MS       (no Kestrix window needed)
 //
@@ -33,6 +34,13 @@
 // programs whose title holds TEXT. "hold" keeps a file open without any sharing for MS
 // milliseconds, as another program using it would (no Kestrix window needed).
 //
+//   window_probe.exe definitions                               (no Kestrix window needed)
+//
+// "definitions" prints the program's own constants that the tests measure the window against,
+// from the headers the program is built from: the list's geometry and colours, the tag bar's
+// geometry, the control ids, and every text in English and in Chinese with the default
+// category names and the About text. The tests never spell these values themselves.
+//
 // "state" prints one "key=value" line per fact, UTF-8, line feeds inside texts as "\n".
 // Exit code 0, or 1 when no window of class KESTRIXWND exists (for menu, menukey, box and
 // boxok also when no such menu or box is open).
@@ -43,11 +51,20 @@
 #include <cwchar>
 #include <string>
 
+#include "filters/default_categories.h"
+#include "filters/tag_bar_layout.h"
+#include "resources/product.h"
+#include "ui/about_text.h"
+#include "ui/control_ids.h"
+#include "ui/list_colours.h"
+#include "ui/list_geometry.h"
+#include "ui/texts.h"
+
 namespace {
 
-constexpr int kSearchEditId = 101;
-constexpr int kStatusId = 103;
-constexpr int kFirstTagId = 200;
+constexpr int kSearchEditId = kx::IDC_SEARCH_EDIT;
+constexpr int kStatusId = kx::IDC_STATUS;
+constexpr int kFirstTagId = kx::IDC_TAG_BASE;
 constexpr int kMaxTags = 64;
 
 std::string Utf8(const std::wstring& text) {
@@ -319,6 +336,155 @@ int HoldFile(const wchar_t* path, const wchar_t* milliseconds) {
     return 0;
 }
 
+void PrintNumber(const std::string& key, long long value) {
+    std::printf("%s=%lld\n", key.c_str(), value);
+}
+
+void PrintColour(const char* key, COLORREF colour) {
+    std::printf("colour.%s=%d,%d,%d\n", key, GetRValue(colour), GetGValue(colour),
+                GetBValue(colour));
+}
+
+struct NamedText {
+    kx::TextId id;
+    const char* name;
+};
+
+#define KX_NAMED_TEXT(name) \
+    { kx::TextId::name, #name }
+constexpr NamedText kNamedTexts[] = {
+    KX_NAMED_TEXT(InitializingTitle),
+    KX_NAMED_TEXT(IndexingTitle),
+    KX_NAMED_TEXT(ReadyTitle),
+    KX_NAMED_TEXT(IdleTitle),
+    KX_NAMED_TEXT(MatchesTitleFormat),
+    KX_NAMED_TEXT(NoticeCaption),
+    KX_NAMED_TEXT(AdministratorRequired),
+    KX_NAMED_TEXT(NoNtfsVolume),
+    KX_NAMED_TEXT(StatusFormat),
+    KX_NAMED_TEXT(ColumnRowNumber),
+    KX_NAMED_TEXT(ColumnName),
+    KX_NAMED_TEXT(ColumnSize),
+    KX_NAMED_TEXT(ColumnModified),
+    KX_NAMED_TEXT(ColumnCreated),
+    KX_NAMED_TEXT(ColumnPath),
+    KX_NAMED_TEXT(TrayTip),
+    KX_NAMED_TEXT(TrayShowWindow),
+    KX_NAMED_TEXT(TrayAbout),
+    KX_NAMED_TEXT(TrayExit),
+    KX_NAMED_TEXT(AboutCaption),
+    KX_NAMED_TEXT(AboutProductLine),
+    KX_NAMED_TEXT(AboutBrandLine),
+    KX_NAMED_TEXT(AboutWebsiteLabel),
+    KX_NAMED_TEXT(AboutVersionLine),
+    KX_NAMED_TEXT(InfoCaption),
+    KX_NAMED_TEXT(ErrorCaption),
+    KX_NAMED_TEXT(SuccessCaption),
+    KX_NAMED_TEXT(SelectFileFirst),
+    KX_NAMED_TEXT(NoFilePath),
+    KX_NAMED_TEXT(OpenFailedFormat),
+    KX_NAMED_TEXT(DeleteQuestion),
+    KX_NAMED_TEXT(DeleteCaption),
+    KX_NAMED_TEXT(FileDeleted),
+    KX_NAMED_TEXT(DeleteFailedFormat),
+    KX_NAMED_TEXT(RunAsFailedFormat),
+    KX_NAMED_TEXT(PathCopied),
+    KX_NAMED_TEXT(ClipboardMemoryFailed),
+    KX_NAMED_TEXT(ClipboardOpenFailed),
+    KX_NAMED_TEXT(ClipboardSetFailed),
+    KX_NAMED_TEXT(PropertiesFailedFormat),
+    KX_NAMED_TEXT(MenuOpen),
+    KX_NAMED_TEXT(MenuOpenFolder),
+    KX_NAMED_TEXT(MenuDelete),
+    KX_NAMED_TEXT(MenuRunAsAdmin),
+    KX_NAMED_TEXT(MenuCopyPath),
+    KX_NAMED_TEXT(MenuProperties),
+    KX_NAMED_TEXT(MenuOpenFilterFolder),
+    KX_NAMED_TEXT(MenuResetFilters),
+    KX_NAMED_TEXT(ResetFiltersQuestion),
+    KX_NAMED_TEXT(ResetFiltersCaption),
+    KX_NAMED_TEXT(OutOfMemory),
+};
+#undef KX_NAMED_TEXT
+// A text added to the program must be named here too, or the tests could not ask for it.
+static_assert(sizeof(kNamedTexts) / sizeof(kNamedTexts[0]) ==
+                  static_cast<std::size_t>(kx::TextId::Count),
+              "kNamedTexts must name every TextId");
+
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+int PrintDefinitions() {
+    PrintNumber("list.top", kx::kListTop);
+    PrintNumber("list.header_bottom", kx::kHeaderBottom);
+    PrintNumber("list.row_height", kx::kRowHeight);
+    PrintNumber("list.wheel_step", kx::kWheelStepPixels);
+    PrintNumber("list.resize_reach", kx::kResizeHandleReach);
+    PrintNumber("list.min_column_width", kx::kMinColumnWidth);
+    std::string widths;
+    for (const int width : kx::kInitialColumnWidths)
+        widths += (widths.empty() ? "" : ",") + std::to_string(width);
+    Line("list.column_widths", widths);
+    PrintColour("background", kx::kBackgroundColour);
+    PrintColour("odd_row", kx::kOddRowColour);
+    PrintColour("selected_row", kx::kSelectedRowColour);
+    PrintColour("row_text", kx::kRowTextColour);
+    PrintColour("grid", kx::kGridColour);
+    PrintColour("header", kx::kHeaderColour);
+    PrintColour("header_line", kx::kHeaderLineColour);
+    PrintColour("header_separator", kx::kHeaderSeparatorColour);
+    PrintColour("header_text", kx::kHeaderTextColour);
+    PrintNumber("id.search_edit", kx::IDC_SEARCH_EDIT);
+    PrintNumber("id.status", kx::IDC_STATUS);
+    PrintNumber("id.tag_base", kx::IDC_TAG_BASE);
+    PrintNumber("tags.row_left", kx::kTagRowLeft);
+    PrintNumber("tags.right_margin", kx::kTagRowRightMargin);
+    PrintNumber("tags.first_row_top", kx::kTagFirstRowTop);
+    PrintNumber("tags.row_step", kx::kTagRowStep);
+    PrintNumber("tags.button_height", kx::kTagButtonHeight);
+    PrintNumber("tags.gap", kx::kTagButtonGap);
+    Line("product.web_address", KX_PRODUCT_WEB_ADDRESS);
+    Line("product.version", KX_PRODUCT_VERSION_TEXT);
+    for (const bool chinese : {false, true}) {
+        const std::string language = chinese ? "zh" : "en";
+        for (const NamedText& text : kNamedTexts)
+            Line(("text." + language + "." + text.name).c_str(),
+                 Utf8(kx::TextIn(text.id, chinese)));
+        const kx::CategoryList categories = kx::DefaultCategories(chinese);
+        PrintNumber("categories." + language + ".count", static_cast<long long>(categories.size()));
+        for (std::size_t k = 0; k < categories.size(); ++k)
+            Line(("categories." + language + "." + std::to_string(k)).c_str(),
+                 Utf8(Wide(categories[k].name)));
+        Line(("about." + language).c_str(), Utf8(kx::AboutText(chinese)));
+    }
+    Line("text.sort_ascending_mark", Utf8(kx::kSortAscendingMark));
+    Line("text.sort_descending_mark", Utf8(kx::kSortDescendingMark));
+    return 0;
+}
+
+const char* CursorShape() {
+    CURSORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetCursorInfo(&info) || info.hCursor == nullptr)
+        return "none";
+    if (info.hCursor == ::LoadCursorW(nullptr, IDC_SIZEWE))
+        return "sizewe";
+    if (info.hCursor == ::LoadCursorW(nullptr, IDC_ARROW))
+        return "arrow";
+    return "other";
+}
+
+// The hover tip is an owned popup of class tooltips_class32; Wine's control answers
+// WM_GETTEXT with the text it shows.
+int PrintTip(HWND main) {
+    const HWND tip = FindTopLevel(main, L"tooltips_class32", nullptr);
+    Line("tip_visible", tip != nullptr ? "1" : "0");
+    Line("tip_text", tip != nullptr ? Utf8(TextOf(tip)) : std::string());
+    Line("cursor", CursorShape());
+    return 0;
+}
+
 HMENU ReplicaMenu = nullptr;
 int ReplicaItems = 0;
 constexpr UINT_PTR kPrintTimer = 1;
@@ -397,6 +563,8 @@ int wmain(int argc, wchar_t** argv) {
         return ShowFrontWindow(argv[2]);
     if (argc > 3 && std::wcscmp(argv[1], L"hold") == 0)
         return HoldFile(argv[2], argv[3]);
+    if (argc > 1 && std::wcscmp(argv[1], L"definitions") == 0)
+        return PrintDefinitions();
     if (argc > 1 && std::wcscmp(argv[1], L"clipboard") == 0)
         return PrintClipboard();
     if (argc > 1 && std::wcscmp(argv[1], L"windows") == 0)
@@ -424,6 +592,8 @@ int wmain(int argc, wchar_t** argv) {
         result = PrintBox(main, command == L"boxok");
     } else if (command == L"boxpress" && argc > 2) {
         result = PressBoxButton(main, static_cast<int>(std::wcstol(argv[2], nullptr, 0)));
+    } else if (command == L"tip") {
+        result = PrintTip(main);
     } else if (command == L"linedown") {
         ::PostMessageW(main, WM_VSCROLL, SB_LINEDOWN, 0);
     } else if (command == L"settext" && argc > 2) {
