@@ -74,9 +74,17 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
     const std::size_t added = volume.records.size();
     AppendRecord(volume.records, volume.names, frn, change.parentFrn, change.name,
                  change.nameLength, change.fileAttributes);
+    const bool covered = volume.nameSignatures.size() == added;
     try {
+        if (covered) {
+            const FileRecord& record = volume.records.back();
+            volume.nameSignatures.push_back(
+                NameSignatureOf(record.FoldedName(), record.nameLength));
+        }
         volume.frnToIndex.InsertOrAssign(frn, added);
     } catch (const std::bad_alloc&) {
+        if (volume.nameSignatures.size() > added)
+            volume.nameSignatures.pop_back();
         volume.records.pop_back();
         throw;
     }

@@ -46,6 +46,7 @@ struct EnumBuffer {
 struct FreshTable {
     std::vector<std::vector<FileRecord>> blocks;
     std::vector<FileRecord> records;
+    std::vector<std::uint32_t> nameSignatures;
     NamePool names;
     FrnMap frnToIndex;
     std::uint64_t deadCount = 0;
@@ -257,8 +258,10 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
             throw std::bad_alloc();
         table.JoinBlocks();
         exiting = ExitRequested.load();
-        if (!exiting)
+        if (!exiting) {
             table.deadCount = MapEnumeratedRecords(table.records, table.frnToIndex);
+            ExtendNameSignatures(table.records, table.nameSignatures);
+        }
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
         return false;
@@ -268,6 +271,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     {
         std::unique_lock<SrwLock> guard(lock);
         std::swap(records, table.records);
+        std::swap(nameSignatures, table.nameSignatures);
         std::swap(names, table.names);
         std::swap(frnToIndex, table.frnToIndex);
         deadCount = table.deadCount;

@@ -77,20 +77,27 @@ void VolumeIndex::Compact() {
 
     std::vector<FileRecord> liveRecords;
     liveRecords.reserve(RecordRoomFor(records.size() - deadCount));
+    std::vector<std::uint32_t> liveSignatures;
+    liveSignatures.reserve(liveRecords.capacity());
     NamePool livePool;
     livePool.chunkCapacity = names.chunkCapacity;
     livePool.chunkUsed = names.chunkCapacity;
     FrnMap liveMap;
     liveMap.Reserve(records.size() - deadCount);
-    for (const FileRecord& record : records) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const FileRecord& record = records[i];
         if (record.isDead != 0)
             continue;
         FileRecord copy = record;
         copy.name = livePool.Append(record.name, record.nameLength);
         liveMap.InsertOrAssign(copy.frn, liveRecords.size());
         liveRecords.push_back(copy);
+        if (liveSignatures.size() + 1 == liveRecords.size() && i < nameSignatures.size())
+            liveSignatures.push_back(nameSignatures[i]);
     }
+    ExtendNameSignatures(liveRecords, liveSignatures);
     records.swap(liveRecords);
+    nameSignatures.swap(liveSignatures);
     names = std::move(livePool);
     frnToIndex = std::move(liveMap);
     deadCount = 0;

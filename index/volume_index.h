@@ -19,6 +19,7 @@
 #include "index/file_record.h"
 #include "index/frn_map.h"
 #include "index/name_pool.h"
+#include "index/name_signature.h"
 #include "platform/srw_lock.h"
 #include "platform/volume_io.h"
 
@@ -61,6 +62,10 @@ struct VolumeIndex {
 
     std::u16string rootPath;
     std::vector<FileRecord> records;
+    // The signature of records[i]'s folded name at [i]. It may cover fewer records than the
+    // table holds (a table filled by hand, an append that ran out of memory for it); the scan
+    // reads the names of the records past its end.
+    std::vector<std::uint32_t> nameSignatures;
     NamePool names;
     FrnMap frnToIndex;
     mutable SrwLock lock;

@@ -8,6 +8,7 @@
 
 #include "common/ascii_fold.h"
 #include "common/process_state.h"
+#include "index/name_signature.h"
 #include "search/category_classifier.h"
 #include "search/category_filter.h"
 #include "search/contains_folded.h"
@@ -43,6 +44,9 @@ struct Block {
 // What every block of one volume reads.
 struct VolumeScan {
     const FileRecord* records;
+    const std::uint32_t* signatures;  // of records [0, signed)
+    std::size_t signedCount;
+    std::uint32_t needed;  // the query's signature
     std::uint16_t slot;
     const char16_t* needle;
     std::size_t n;
@@ -54,10 +58,11 @@ struct VolumeScan {
 };
 
 // Why this is fast: records are visited in memory order and names were appended in the same
-// order, so both streams are read sequentially and the prefetcher keeps up. A record costs a
-// byte load of ExitRequested, two flag tests and a length test before its name is touched at
-// all; the name is compared already folded, in place. Only hits cost more: a 16-byte append
-// to an array kept from earlier searches, and a table lookup of the extension's categories.
+// order, so every stream is read sequentially and the prefetcher keeps up. A record costs a
+// byte load of ExitRequested and a test of its 4-byte name signature; only a record whose name
+// may hold every unit of the query costs two flag tests and a length test before its name is
+// touched at all; the name is compared already folded, in place. Only hits cost more: a 16-byte
+// append to an array kept from earlier searches, and a table lookup of the extension's categories.
 // The shared generation counter, which other cores write, is read once per 1024 records.
 inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& record,
                     std::size_t index) {
@@ -96,6 +101,8 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
             if (ExitRequested.load(std::memory_order_relaxed))
                 return false;
             const std::size_t index = block.candidates ? scan.previous[k].recordIndex : k;
+            if (index < scan.signedCount && (scan.signatures[index] & scan.needed) != scan.needed)
+                continue;
             const FileRecord& record = scan.records[index];
             if (Matches(scan, record))
                 TakeHit(scan, block, record, index);
@@ -255,6 +262,9 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
                 AddBlocks(blocks, false, 0, count, wholeScan);
             }
             const VolumeScan scan{volume.records.data(),
+                                  volume.nameSignatures.data(),
+                                  std::min(volume.nameSignatures.size(), count),
+                                  NameSignatureOf(folded.data(), folded.size()),
                                   static_cast<std::uint16_t>(slot),
                                   folded.data(),
                                   folded.size(),

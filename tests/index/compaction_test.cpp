@@ -58,6 +58,24 @@ TEST(Compaction, DoesNothingBelowTenThousandDeadRecords) {
     EXPECT_EQ(volume.deadCount, 9999u);
 }
 
+// A signature that moved with the wrong record would hide that record from every query.
+TEST(Compaction, KeepsEachNameSignatureWithItsRecordAndSignsTheRecordsAppendedUnsigned) {
+    VolumeIndex volume;
+    Fill(volume, 30000, 3);
+    volume.nameSignatures.resize(volume.records.size() - 500);  // the last 500 unsigned
+    volume.Compact();
+    ASSERT_EQ(volume.nameSignatures.size(), volume.records.size());
+    for (std::size_t i = 0; i < volume.records.size(); ++i) {
+        const FileRecord& record = volume.records[i];
+        ASSERT_EQ(volume.nameSignatures[i], NameSignatureOf(record.FoldedName(), record.nameLength))
+            << i;
+    }
+    Journal(volume, USN_REASON_FILE_CREATE, MakeFileReference(90000, 1), kRootDirectoryFrn,
+            u"Journal.TXT");
+    ASSERT_EQ(volume.nameSignatures.size(), volume.records.size());
+    EXPECT_EQ(volume.nameSignatures.back(), NameSignatureOf(u"journal.txt", 11));
+}
+
 TEST(Compaction, KeepsPathsIntact) {
     VolumeIndex volume;
     Fill(volume, 20002, 2);

@@ -21,6 +21,7 @@ inline std::uint64_t AddRecord(VolumeIndex& volume, std::uint64_t frn, std::uint
     const std::uint64_t index = volume.records.size();
     AppendRecord(volume.records, volume.names, frn, parentFrn, name.data(),
                  static_cast<std::uint16_t>(name.size()), AttributesOf(isDirectory));
+    ExtendNameSignatures(volume.records, volume.nameSignatures);
     volume.frnToIndex.InsertOrAssign(frn, index);
     return index;
 }
