@@ -33,7 +33,8 @@
 #     ending the program and removing the icon.
 #
 #   scripts/ui-tests.sh [BUILD_DIR]      (default build/windows-x64; needs bin/kxsearch.exe
-#                                         and bin/kxsearch_sim.exe of an x86-64 build)
+#                                         and bin/kxsearch_sim.exe of an x86-64 build, with
+#                                         bin/window_probe.exe and bin/run_marker.exe)
 #
 # The last screenshot of each language is kept as tests/artifacts/ui-en.png and ui-zh.png,
 # the About box of each as ui-about-en.png and ui-about-zh.png.
@@ -118,9 +119,9 @@ done
 mkdir -p "$work/locale"
 localedef -i zh_CN -f UTF-8 "$work/locale/zh_CN.UTF-8" >/dev/null 2>&1 ||
   { echo "ui-tests: cannot build the zh_CN.UTF-8 locale"; exit 1; }
-x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -Wall -Wextra -Werror -DUNICODE -D_UNICODE \
-  -municode -static -o "$work/window_probe.exe" tests/ui/probe/window_probe.cpp ||
-  { echo "ui-tests: cannot build the window probe"; exit 1; }
+# Built with the program (tests/ui/probe), so that they match the headers it was built from.
+cp "$build/bin/window_probe.exe" "$build/bin/run_marker.exe" "$work/" ||
+  { echo "ui-tests: the window probe and the run marker are not built"; exit 1; }
 python3 tests/ui/make_fixture_volume.py "$work/fixture.mft" "$work/fixture.sidecar" ||
   { echo "ui-tests: cannot write the fixture volume"; exit 1; }
 winpath() { echo "Z:${1//\//\\}"; }
@@ -802,9 +803,6 @@ below_rows=$((202 + 3 * 36 + 10))
 if wanted actions; then
   echo "== file actions and the context menu (English)"
   phase=$SECONDS
-  x86_64-w64-mingw32-g++-posix -std=c++17 -O1 -Wall -Wextra -Werror -DUNICODE -D_UNICODE \
-    -municode -static -o "$work/run_marker.exe" tests/ui/probe/run_marker.cpp ||
-    fail "cannot build the run marker"
   # The English defaults as the last start wrote them; then a changed first category to reset.
   cp "$config_dir/filters.ini" "$work/defaults-en.ini"
   reset_filter_config
