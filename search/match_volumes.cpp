@@ -89,23 +89,41 @@ inline bool Matches(const VolumeScan& scan, const FileRecord& record) {
              ContainsFolded(record.FoldedName(), record.nameLength, scan.needle, scan.n)));
 }
 
+// How far ahead of the record being tested the scan asks for a candidate's name.
+constexpr std::size_t kNamesAhead = 8;
+
 // False when the search was overtaken or the program is closing.
+//
+// A chunk is read in two passes. The first streams the signatures, keeps the positions whose
+// name may hold the query and asks for their records; the second tests those, asking for each
+// one's name while the ones before it are tested. The candidates of a two-letter query are one
+// record in ten, scattered: without the requests ahead each would wait for its record and then its
+// name.
 bool ScanBlock(const VolumeScan& scan, Block& block) {
+    std::uint32_t picked[kGenerationCheckInterval];
     for (std::size_t chunk = block.begin; chunk < block.end; chunk += kGenerationCheckInterval) {
         if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed))
             return false;
         const std::size_t chunkEnd = block.end - chunk < kGenerationCheckInterval
                                          ? block.end
                                          : chunk + kGenerationCheckInterval;
+        std::size_t count = 0;
         for (std::size_t k = chunk; k < chunkEnd; ++k) {
             if (ExitRequested.load(std::memory_order_relaxed))
                 return false;
             const std::size_t index = block.candidates ? scan.previous[k].recordIndex : k;
-            if (index < scan.signedCount && (scan.signatures[index] & scan.needed) != scan.needed)
-                continue;
-            const FileRecord& record = scan.records[index];
+            if (index >= scan.signedCount ||
+                (scan.signatures[index] & scan.needed) == scan.needed) {
+                picked[count++] = static_cast<std::uint32_t>(index);
+                __builtin_prefetch(&scan.records[index]);
+            }
+        }
+        for (std::size_t j = 0; j < count; ++j) {
+            if (j + kNamesAhead < count)
+                __builtin_prefetch(scan.records[picked[j + kNamesAhead]].FoldedName());
+            const FileRecord& record = scan.records[picked[j]];
             if (Matches(scan, record))
-                TakeHit(scan, block, record, index);
+                TakeHit(scan, block, record, picked[j]);
         }
     }
     return true;
