@@ -30,6 +30,8 @@ std::mutex& PoolMutexRef() {
 }
 struct KeptArray {
     HitVector hits;
+    // The most bytes the array ever held: its pages up to here are mapped, whatever its size
+    // was when it came back.
     std::size_t touchedBytes = 0;
 };
 std::vector<KeptArray>& Kept() {
@@ -41,6 +43,37 @@ std::vector<KeptArray>& Kept() {
     return *kept;
 }
 
+// The high-water marks of arrays taken from the pool, by address, so that an array comes back
+// with what it touched before it was last taken. An array that grew while out has a new
+// address and starts afresh; the oldest entry makes room for a new one.
+struct TakenMark {
+    const MatchItem* data = nullptr;
+    std::size_t touchedBytes = 0;
+};
+constexpr std::size_t kMarksKept = 32;
+TakenMark* TakenMarks() {
+    static TakenMark* marks = new TakenMark[kMarksKept]();
+    return marks;
+}
+std::size_t nextMark = 0;
+
+void RememberTaken(const HitVector& hits, std::size_t touchedBytes) {
+    TakenMarks()[nextMark] = TakenMark{hits.data(), touchedBytes};
+    nextMark = (nextMark + 1) % kMarksKept;
+}
+
+std::size_t ForgetTaken(const HitVector& hits) {
+    for (std::size_t k = 0; k < kMarksKept; ++k) {
+        TakenMark& mark = TakenMarks()[k];
+        if (mark.data == hits.data()) {
+            const std::size_t touched = mark.touchedBytes;
+            mark = TakenMark{};
+            return touched;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 HitVector TakeHitVector(std::size_t wanted) {
@@ -50,16 +83,21 @@ HitVector TakeHitVector(std::size_t wanted) {
     if (kept.empty())
         return taken;
     // The smallest array that is large enough, else the largest: a big array is not spent on
-    // a small list while a large one is being built.
+    // a small list while a large one is being built. Of equal ones, the one with the most pages
+    // already mapped: whole-scan arrays all have the same capacity, and the one a broad letter
+    // filled spares the next broad letter its page faults.
     const auto better = [wanted](const KeptArray& a, const KeptArray& b) {
         const std::size_t x = a.hits.capacity();
         const std::size_t y = b.hits.capacity();
         if ((x >= wanted) != (y >= wanted))
             return x >= wanted;
-        return x >= wanted ? x < y : x > y;
+        if (x != y)
+            return x >= wanted ? x < y : x > y;
+        return a.touchedBytes > b.touchedBytes;
     };
     const auto best = std::min_element(kept.begin(), kept.end(), better);
     taken = std::move(best->hits);
+    RememberTaken(taken, best->touchedBytes);
     kept.erase(best);
     return taken;
 }
@@ -67,11 +105,12 @@ HitVector TakeHitVector(std::size_t wanted) {
 void ReturnHitVector(HitVector&& hits) {
     if (hits.capacity() == 0)
         return;
-    const std::size_t touched = hits.size() * sizeof(MatchItem);
+    std::size_t touched = hits.size() * sizeof(MatchItem);
     hits.clear();
     HitVector dropped;
     {
         std::lock_guard<std::mutex> guard(PoolMutexRef());
+        touched = std::max(touched, ForgetTaken(hits));
         std::vector<KeptArray>& kept = Kept();
         std::size_t bytes = touched;
         std::size_t capacity = hits.capacity() * sizeof(MatchItem);
@@ -103,6 +142,10 @@ std::size_t HitPoolBytes() {
     for (const KeptArray& held : Kept())
         bytes += held.touchedBytes;
     return bytes;
+}
+
+std::size_t HitPoolKeepsBytes() {
+    return kMaxKeptBytes;
 }
 
 PooledHits::PooledHits() = default;

@@ -22,6 +22,8 @@ void ReturnHitVector(HitVector&& hits);
 void ClearHitPool();
 // Bytes the kept arrays have written (and so keep resident), by their last size.
 std::size_t HitPoolBytes();
+// The most bytes the pool keeps written.
+std::size_t HitPoolKeepsBytes();
 
 // A hit array that returns itself to the pool when its owner is freed.
 class PooledHits {

@@ -1,0 +1,100 @@
+// The pool that spares each keystroke fresh pages, and the warm-up that fills it before the
+// first one.
+#include <gtest/gtest.h>
+
+#include "common/allocation_failure.h"
+#include "common/process_state.h"
+#include "search/hit_buffer_pool.h"
+#include "search/hit_pool_warmup.h"
+#include "search/match_item.h"
+
+namespace kx {
+namespace {
+
+class HitPool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearHitPool();
+        ExitRequested.store(false);
+    }
+    void TearDown() override {
+        FailNthLargeAllocation(0);
+        ExitRequested.store(false);
+        ClearHitPool();
+    }
+
+    static HitVector Written(std::size_t items) {
+        HitVector hits(items);
+        return hits;
+    }
+};
+
+TEST_F(HitPool, GivesTheSmallestArrayLargeEnoughElseTheLargest) {
+    ReturnHitVector(Written(100));
+    ReturnHitVector(Written(5000));
+    ReturnHitVector(Written(1000));
+    EXPECT_EQ(HitPoolBytes(), 6100 * sizeof(MatchItem));
+
+    HitVector medium = TakeHitVector(900);
+    EXPECT_GE(medium.capacity(), 1000u);
+    EXPECT_LT(medium.capacity(), 5000u);
+    EXPECT_TRUE(medium.empty());
+    HitVector largest = TakeHitVector(1000000);
+    EXPECT_GE(largest.capacity(), 5000u);
+    HitVector small = TakeHitVector(1);
+    EXPECT_GE(small.capacity(), 100u);
+    EXPECT_EQ(TakeHitVector(1).capacity(), 0u) << "the pool is empty";
+}
+
+// Whole-scan arrays share one capacity; the one a broad letter filled must go to the next
+// scan, and a narrow list written into it must not make the pool forget its mapped pages.
+TEST_F(HitPool, PrefersTheArrayWithTheMostPagesMappedAndRemembersItsHighWater) {
+    HitVector filled = Written(4000);
+    HitVector barely;
+    barely.reserve(filled.capacity());
+    barely.resize(10);
+    const MatchItem* filledData = filled.data();
+    ReturnHitVector(std::move(barely));
+    ReturnHitVector(std::move(filled));
+
+    HitVector narrow = TakeHitVector(4000);
+    ASSERT_EQ(narrow.data(), filledData);
+    narrow.resize(3);
+    ReturnHitVector(std::move(narrow));
+    EXPECT_EQ(HitPoolBytes(), (4000 + 10) * sizeof(MatchItem));
+    EXPECT_EQ(TakeHitVector(4000).data(), filledData);
+}
+
+TEST_F(HitPool, KeepsNoMoreWrittenBytesThanItsBound) {
+    const std::size_t most = HitPoolKeepsBytes() / sizeof(MatchItem);
+    ReturnHitVector(Written(most / 2));
+    ReturnHitVector(Written(most / 2 + 1));  // would pass the bound: freed
+    EXPECT_EQ(HitPoolBytes(), most / 2 * sizeof(MatchItem));
+}
+
+TEST_F(HitPool, WarmUpPoolsTheArraysOfAWholeScanForTheFirstKeystroke) {
+    const std::size_t records = 100000;
+    EXPECT_EQ(WarmHitPool(records, 2), (records + records / 2 + 1) * sizeof(MatchItem));
+    // What the first scan's blocks ask for: room for every record, then one block's share.
+    EXPECT_GE(TakeHitVector(records).capacity(), records);
+    EXPECT_GE(TakeHitVector(records / 2 + 1).capacity(), records / 2 + 1);
+    EXPECT_EQ(HitPoolBytes(), 0u);
+}
+
+TEST_F(HitPool, WarmUpStopsForAClosingProgramAFullPoolOrAFailedAllocation) {
+    ExitRequested.store(true);
+    EXPECT_EQ(WarmHitPool(1000000, 2), 0u);
+    ExitRequested.store(false);
+
+    const std::size_t tooMany = HitPoolKeepsBytes() / sizeof(MatchItem) + 1;
+    EXPECT_EQ(WarmHitPool(tooMany, 1), 0u);
+    EXPECT_EQ(HitPoolBytes(), 0u);
+
+    FailNthLargeAllocation(1);
+    EXPECT_EQ(WarmHitPool(1000000, 2), 0u);
+    EXPECT_FALSE(LargeAllocationFailureArmed());
+    EXPECT_EQ(HitPoolBytes(), 0u);
+}
+
+}  // namespace
+}  // namespace kx
