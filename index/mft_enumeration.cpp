@@ -46,7 +46,7 @@ struct EnumBuffer {
 struct FreshTable {
     std::vector<std::vector<FileRecord>> blocks;
     std::vector<FileRecord> records;
-    std::vector<std::uint32_t> nameSignatures;
+    std::vector<NameSignature> nameSignatures;
     NamePool names;
     FrnMap frnToIndex;
     std::uint64_t deadCount = 0;

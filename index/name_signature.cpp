@@ -3,7 +3,7 @@
 namespace kx {
 
 void ExtendNameSignatures(const std::vector<FileRecord>& records,
-                          std::vector<std::uint32_t>& signatures) {
+                          std::vector<NameSignature>& signatures) {
     if (signatures.size() >= records.size())
         return;
     if (signatures.capacity() < records.capacity())

@@ -77,7 +77,7 @@ void VolumeIndex::Compact() {
 
     std::vector<FileRecord> liveRecords;
     liveRecords.reserve(RecordRoomFor(records.size() - deadCount));
-    std::vector<std::uint32_t> liveSignatures;
+    std::vector<NameSignature> liveSignatures;
     liveSignatures.reserve(liveRecords.capacity());
     NamePool livePool;
     livePool.chunkCapacity = names.chunkCapacity;

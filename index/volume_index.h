@@ -65,7 +65,7 @@ struct VolumeIndex {
     // The signature of records[i]'s folded name at [i]. It may cover fewer records than the
     // table holds (a table filled by hand, an append that ran out of memory for it); the scan
     // reads the names of the records past its end.
-    std::vector<std::uint32_t> nameSignatures;
+    std::vector<NameSignature> nameSignatures;
     NamePool names;
     FrnMap frnToIndex;
     mutable SrwLock lock;

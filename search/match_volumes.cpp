@@ -14,6 +14,7 @@
 #include "search/contains_folded.h"
 #include "search/parallel_blocks.h"
 #include "search/search_run.h"
+#include "search/signature_filter.h"
 
 namespace kx {
 
@@ -44,9 +45,9 @@ struct Block {
 // What every block of one volume reads.
 struct VolumeScan {
     const FileRecord* records;
-    const std::uint32_t* signatures;  // of records [0, signed)
+    const NameSignature* signatures;  // of records [0, signedCount)
     std::size_t signedCount;
-    std::uint32_t needed;  // the query's signature
+    NameSignature needed;  // the query's signature
     std::uint16_t slot;
     const char16_t* needle;
     std::size_t n;
@@ -89,43 +90,93 @@ inline bool Matches(const VolumeScan& scan, const FileRecord& record) {
              ContainsFolded(record.FoldedName(), record.nameLength, scan.needle, scan.n)));
 }
 
-// How far ahead of the record being tested the scan asks for a candidate's name.
-constexpr std::size_t kNamesAhead = 8;
+// How far ahead of the candidate being tested the scan asks for a candidate's name: far
+// enough for the name to arrive from memory while the ones before it are tested.
+constexpr std::size_t kNamesAhead = 16;
+
+// Records are 40 bytes, so the fields the test reads (name to isDead) cross a cache line in
+// half of them, and a name often does too: both ends are asked for.
+inline void AskForRecord(const FileRecord& record) {
+    __builtin_prefetch(&record.name);
+    __builtin_prefetch(&record.isDead);
+}
+inline void AskForName(const FileRecord& record) {
+    __builtin_prefetch(record.FoldedName());
+    __builtin_prefetch(record.FoldedName() + record.nameLength);
+}
+
+// The positions of [from, to) whose name may hold every unit of the query, into `picked`;
+// their records are asked for at once. False when the program is closing.
+bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from, std::size_t to,
+                    std::uint32_t* picked, std::size_t& count) {
+    if (!block.candidates) {
+        if (!PickBySignature(scan.signatures, scan.signedCount, scan.needed, from, to, picked,
+                             count, ExitRequested)) {
+            return false;
+        }
+        for (std::size_t j = 0; j < count; ++j)
+            AskForRecord(scan.records[picked[j]]);
+        return true;
+    }
+    // Typing ahead: the earlier hits' positions, gathered.
+    count = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        if (ExitRequested.load(std::memory_order_relaxed))
+            return false;
+        const std::size_t index = scan.previous[k].recordIndex;
+        if (index >= scan.signedCount || (scan.signatures[index] & scan.needed) == scan.needed) {
+            picked[count++] = static_cast<std::uint32_t>(index);
+            AskForRecord(scan.records[index]);
+        }
+    }
+    return true;
+}
+
+// Tests the picked records in order, asking for names kNamesAhead candidates ahead, into the
+// next chunk's candidates once this chunk's run out.
+void TestCandidates(const VolumeScan& scan, Block& block, const std::uint32_t* picked,
+                    std::size_t count, const std::uint32_t* next, std::size_t nextCount) {
+    for (std::size_t j = 0; j < count; ++j) {
+        const std::size_t ahead = j + kNamesAhead;
+        if (ahead < count)
+            AskForName(scan.records[picked[ahead]]);
+        else if (ahead - count < nextCount)
+            AskForName(scan.records[next[ahead - count]]);
+        const FileRecord& record = scan.records[picked[j]];
+        if (Matches(scan, record))
+            TakeHit(scan, block, record, picked[j]);
+    }
+}
 
 // False when the search was overtaken or the program is closing.
 //
-// A chunk is read in two passes. The first streams the signatures, keeps the positions whose
-// name may hold the query and asks for their records; the second tests those, asking for each
-// one's name while the ones before it are tested. The candidates of a two-letter query are one
-// record in ten, scattered: without the requests ahead each would wait for its record and then its
-// name.
+// Each chunk is read in two passes, a chunk apart. The first streams the signatures, keeps the
+// positions whose name may hold the query and asks for their records; the second, run once the
+// next chunk's first pass has given the records time to arrive, tests them. The candidates of
+// a two-letter query are one record in ten, scattered: without the requests ahead each would
+// wait for its record and then for its name.
 bool ScanBlock(const VolumeScan& scan, Block& block) {
-    std::uint32_t picked[kGenerationCheckInterval];
+    std::uint32_t picked[2][kGenerationCheckInterval];
+    std::size_t counts[2] = {0, 0};
+    std::size_t current = 0;
+    bool pending = false;
     for (std::size_t chunk = block.begin; chunk < block.end; chunk += kGenerationCheckInterval) {
         if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed))
             return false;
         const std::size_t chunkEnd = block.end - chunk < kGenerationCheckInterval
                                          ? block.end
                                          : chunk + kGenerationCheckInterval;
-        std::size_t count = 0;
-        for (std::size_t k = chunk; k < chunkEnd; ++k) {
-            if (ExitRequested.load(std::memory_order_relaxed))
-                return false;
-            const std::size_t index = block.candidates ? scan.previous[k].recordIndex : k;
-            if (index >= scan.signedCount ||
-                (scan.signatures[index] & scan.needed) == scan.needed) {
-                picked[count++] = static_cast<std::uint32_t>(index);
-                __builtin_prefetch(&scan.records[index]);
-            }
-        }
-        for (std::size_t j = 0; j < count; ++j) {
-            if (j + kNamesAhead < count)
-                __builtin_prefetch(scan.records[picked[j + kNamesAhead]].FoldedName());
-            const FileRecord& record = scan.records[picked[j]];
-            if (Matches(scan, record))
-                TakeHit(scan, block, record, picked[j]);
-        }
+        const std::size_t next = 1 - current;
+        if (!PickCandidates(scan, block, chunk, chunkEnd, picked[next], counts[next]))
+            return false;
+        if (pending)
+            TestCandidates(scan, block, picked[current], counts[current], picked[next],
+                           counts[next]);
+        current = next;
+        pending = true;
     }
+    if (pending)
+        TestCandidates(scan, block, picked[current], counts[current], nullptr, 0);
     return true;
 }
 
