@@ -85,10 +85,11 @@ class JournalStorm {
         std::vector<FileRecord> records;
         NamePool names;
         FrnMap map;
-        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1, 0x10);
+        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1,
+                     FILE_ATTRIBUTE_DIRECTORY_BIT);
         for (auto file = live_.rbegin(); file != live_.rend(); ++file) {
             AppendRecord(records, names, file->frn, kRootDirectoryFrn, file->name.data(),
-                         static_cast<std::uint16_t>(file->name.size()), 0x20);
+                         static_cast<std::uint16_t>(file->name.size()), FILE_ATTRIBUTE_ARCHIVE_BIT);
         }
         for (std::size_t i = 0; i < records.size(); ++i)
             map.InsertOrAssign(records[i].frn, i);

@@ -18,8 +18,8 @@ class JournalMonitor : public SimulatedMachine {
     void SetUp() override {
         SimulatedMachine::SetUp();
         simVolume = sim::AddNtfsDrive('C');
-        docs = simVolume->AddEntryQuietly(kRootDirectoryFrn, u"docs", 0x10);
-        report = simVolume->AddEntryQuietly(docs, u"report.txt", 0x20, 100);
+        docs = simVolume->AddEntryQuietly(kRootDirectoryFrn, u"docs", FILE_ATTRIBUTE_DIRECTORY_BIT);
+        report = simVolume->AddEntryQuietly(docs, u"report.txt", FILE_ATTRIBUTE_ARCHIVE_BIT, 100);
         volume = BuildFast(u"C:");
     }
     void TearDown() override {
@@ -124,7 +124,8 @@ TEST_F(JournalMonitor, CompactsOnceMoreThanTenThousandRecordsAreDead) {
 TEST_F(JournalMonitor, ADeletedJournalLeadsToARebuildWithANewJournal) {
     const std::uint64_t oldJournal = volume->journalId;
     // Written without a journal record: only a fresh read of the MFT can find it.
-    const std::uint64_t created = simVolume->AddEntryQuietly(docs, u"while-away.txt", 0x20);
+    const std::uint64_t created =
+        simVolume->AddEntryQuietly(docs, u"while-away.txt", FILE_ATTRIBUTE_ARCHIVE_BIT);
     simVolume->DeleteJournal();
     ASSERT_TRUE(Eventually([&] { return Live(created).has_value(); }));
     EXPECT_TRUE(simVolume->HasJournal());

@@ -27,11 +27,12 @@ std::set<std::u16string> LivePaths(const VolumeIndex& volume) {
 // Enough files that the MFT takes several 1 MiB replies.
 std::shared_ptr<sim::SimVolume> ManyFiles(char letter, int count) {
     auto simVolume = sim::AddNtfsDrive(letter);
-    const std::uint64_t dir = simVolume->AddEntryQuietly(kRootDirectoryFrn, u"many", 0x10);
+    const std::uint64_t dir =
+        simVolume->AddEntryQuietly(kRootDirectoryFrn, u"many", FILE_ATTRIBUTE_DIRECTORY_BIT);
     for (int i = 0; i < count; ++i) {
         simVolume->AddEntryQuietly(
             dir, u"file_" + std::u16string(1, u'a' + i % 26) + std::u16string(i % 7 + 1, u'x'),
-            0x20);
+            FILE_ATTRIBUTE_ARCHIVE_BIT);
     }
     return simVolume;
 }
@@ -55,8 +56,9 @@ TEST_F(MftEnumeration, ReadsEveryEntryAcrossManyReplies) {
 
 TEST_F(MftEnumeration, RebuildsFullPathsFromParentLinks) {
     auto simVolume = sim::AddNtfsDrive('D');
-    const std::uint64_t windows = simVolume->AddEntryQuietly(kRootDirectoryFrn, u"Windows", 0x10);
-    simVolume->AddEntryQuietly(windows, u"notepad.exe", 0x20);
+    const std::uint64_t windows =
+        simVolume->AddEntryQuietly(kRootDirectoryFrn, u"Windows", FILE_ATTRIBUTE_DIRECTORY_BIT);
+    simVolume->AddEntryQuietly(windows, u"notepad.exe", FILE_ATTRIBUTE_ARCHIVE_BIT);
     auto volume = BuildFast(u"D:");
     const auto paths = LivePaths(*volume);
     EXPECT_EQ(paths.count(u"D:\\Windows\\notepad.exe"), 1u);

@@ -11,6 +11,7 @@
 #include "common/ascii_fold.h"
 #include "common/process_state.h"
 #include "index/search_engine.h"
+#include "platform/usn_layout.h"
 #include "search/contains_folded.h"
 #include "search/search_run.h"
 
@@ -31,7 +32,7 @@ struct SmallChunkEngine {
 
     void Add(const std::u16string& name) {
         AppendRecord(volume->records, volume->names, volume->records.size() + 100, 5, name.data(),
-                     static_cast<std::uint16_t>(name.size()), 0x20);
+                     static_cast<std::uint16_t>(name.size()), FILE_ATTRIBUTE_ARCHIVE_BIT);
     }
 
     std::vector<std::uint64_t> Hits(const std::u16string& query) {

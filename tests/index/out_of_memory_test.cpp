@@ -46,7 +46,7 @@ class OutOfMemory : public ::testing::Test {
         sim::ResetDrives();
         drive = sim::AddNtfsDrive('C');
         for (int i = 0; i < kFiles; ++i)
-            drive->AddEntryQuietly(kRootDirectoryFrn, FileName(i), 0x20);
+            drive->AddEntryQuietly(kRootDirectoryFrn, FileName(i), FILE_ATTRIBUTE_ARCHIVE_BIT);
     }
     void TearDown() override {
         FailNthLargeAllocation(0);
@@ -92,7 +92,7 @@ TEST_F(OutOfMemory, RebuildThatFailsKeepsTheLastTable) {
     VolumeIndex volume;
     ASSERT_TRUE(volume.BuildTable(u"C:", false));
     const std::size_t live = LiveRecords(volume);
-    drive->AddEntryQuietly(kRootDirectoryFrn, u"added later.txt", 0x20);
+    drive->AddEntryQuietly(kRootDirectoryFrn, u"added later.txt", FILE_ATTRIBUTE_ARCHIVE_BIT);
     for (std::uint64_t n = 1; n < kMostAllocations; ++n) {
         const std::uint64_t generation = volume.renumberGeneration.load();
         FailNthLargeAllocation(n);
@@ -129,7 +129,7 @@ class JournalRecordOutOfMemory : public OutOfMemory {
         change.frn = frn;
         change.parentFrn = kRootDirectoryFrn;
         change.reason = reason;
-        change.fileAttributes = 0x20;
+        change.fileAttributes = FILE_ATTRIBUTE_ARCHIVE_BIT;
         change.name = name.data();
         change.nameLength = static_cast<std::uint16_t>(name.size());
         std::unique_lock<SrwLock> guard(volume.lock);

@@ -39,16 +39,17 @@ TEST(JournalReply, ABatchTakesItsNextUsnAndCompactsOnlyPastTenThousandDead) {
         MarkDead(volume, 1 + i);
 
     UsnBytes first(600);
-    first.AppendRecord(MakeFileReference(100 + 9999, 1), kRootDirectoryFrn, u"f", 0x20,
-                       USN_REASON_FILE_DELETE);
+    first.AppendRecord(MakeFileReference(100 + 9999, 1), kRootDirectoryFrn, u"f",
+                       FILE_ATTRIBUTE_ARCHIVE_BIT, USN_REASON_FILE_DELETE);
     ProcessJournalReply(volume, first.data(), first.size());
     EXPECT_EQ(volume.nextUsn, 600);
     EXPECT_EQ(volume.deadCount, 10000u) << "exactly ten thousand triggers nothing";
 
     UsnBytes second(700);
-    second.AppendRecord(MakeFileReference(100 + 10000, 1), kRootDirectoryFrn, u"f", 0x20,
-                        USN_REASON_FILE_DELETE);
-    second.AppendRecord(kFile, kRootDirectoryFrn, u"new.txt", 0x20, USN_REASON_FILE_CREATE);
+    second.AppendRecord(MakeFileReference(100 + 10000, 1), kRootDirectoryFrn, u"f",
+                        FILE_ATTRIBUTE_ARCHIVE_BIT, USN_REASON_FILE_DELETE);
+    second.AppendRecord(kFile, kRootDirectoryFrn, u"new.txt", FILE_ATTRIBUTE_ARCHIVE_BIT,
+                        USN_REASON_FILE_CREATE);
     ProcessJournalReply(volume, second.data(), second.size());
     EXPECT_EQ(volume.nextUsn, 700);
     EXPECT_EQ(volume.deadCount, 0u);
@@ -76,9 +77,10 @@ TEST(Compaction, KeepsTheChunkSizeOfItsPool) {
 
 TEST(EnumReply, AnFrnReportedTwiceKeepsOnlyItsLastRecordLive) {
     UsnBytes reply(MakeFileReference(60, 0));
-    reply.AppendRecord(kFile, kRootDirectoryFrn, u"first", 0x20);
-    reply.AppendRecord(MakeFileReference(41, 1), kRootDirectoryFrn, u"other", 0x10);
-    reply.AppendRecord(kFile, kRootDirectoryFrn, u"second", 0x20);
+    reply.AppendRecord(kFile, kRootDirectoryFrn, u"first", FILE_ATTRIBUTE_ARCHIVE_BIT);
+    reply.AppendRecord(MakeFileReference(41, 1), kRootDirectoryFrn, u"other",
+                       FILE_ATTRIBUTE_DIRECTORY_BIT);
+    reply.AppendRecord(kFile, kRootDirectoryFrn, u"second", FILE_ATTRIBUTE_ARCHIVE_BIT);
     std::vector<FileRecord> records;
     NamePool names;
     FrnMap frnToIndex;

@@ -75,7 +75,7 @@ TEST_F(Startup, VolumesComeInTheOrderTheirBuildsFinished) {
     auto large = sim::AddNtfsDrive('C');
     large->ReserveEntries(300000);
     for (int i = 0; i < 300000; ++i)
-        large->AddEntryQuietly(kRootDirectoryFrn, u"file.bin", 0x20);
+        large->AddEntryQuietly(kRootDirectoryFrn, u"file.bin", FILE_ATTRIBUTE_ARCHIVE_BIT);
     sim::AddNtfsDrive('Z');
     EXPECT_EQ(RunStartup(), 0u);
     EXPECT_EQ(Drives(), (std::vector<std::u16string>{u"Z:", u"C:"}));

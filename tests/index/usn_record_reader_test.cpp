@@ -13,8 +13,10 @@ namespace {
 
 TEST(UsnRecordReader, ReadsRecordsBackToBackAfterTheHeader) {
     UsnBytes reply;
-    reply.AppendRecord(MakeFileReference(30, 1), kRootDirectoryFrn, u"a.txt", 0x20);
-    reply.AppendRecord(MakeFileReference(31, 1), MakeFileReference(30, 1), u"dir", 0x10, 0x100);
+    reply.AppendRecord(MakeFileReference(30, 1), kRootDirectoryFrn, u"a.txt",
+                       FILE_ATTRIBUTE_ARCHIVE_BIT);
+    reply.AppendRecord(MakeFileReference(31, 1), MakeFileReference(30, 1), u"dir",
+                       FILE_ATTRIBUTE_DIRECTORY_BIT, 0x100);
     UsnRecordReader reader(reply.data(), reply.size(), kUsnReplyHeaderSize);
     UsnRecordView record;
     ASSERT_EQ(reader.Next(&record), UsnReadStatus::kRecord);
@@ -24,7 +26,7 @@ TEST(UsnRecordReader, ReadsRecordsBackToBackAfterTheHeader) {
     EXPECT_EQ(record.recordLength, 72u) << "60 + 10 bytes of name, rounded up to 8";
     ASSERT_EQ(reader.Next(&record), UsnReadStatus::kRecord);
     EXPECT_EQ(record.reason, 0x100u);
-    EXPECT_EQ(record.fileAttributes, 0x10u);
+    EXPECT_EQ(record.fileAttributes, FILE_ATTRIBUTE_DIRECTORY_BIT);
     EXPECT_EQ(reader.Next(&record), UsnReadStatus::kEnd);
 }
 

@@ -162,9 +162,12 @@ TEST_F(Details, AfterARebuildAHitDoesNotNameAnotherFile) {
         std::vector<FileRecord> records;
         NamePool names;
         FrnMap map;
-        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1, 0x10);
-        AppendRecord(records, names, b, kRootDirectoryFrn, u"beta.txt", 8, 0x20);
-        AppendRecord(records, names, a, kRootDirectoryFrn, u"alpha.txt", 9, 0x20);
+        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1,
+                     FILE_ATTRIBUTE_DIRECTORY_BIT);
+        AppendRecord(records, names, b, kRootDirectoryFrn, u"beta.txt", 8,
+                     FILE_ATTRIBUTE_ARCHIVE_BIT);
+        AppendRecord(records, names, a, kRootDirectoryFrn, u"alpha.txt", 9,
+                     FILE_ATTRIBUTE_ARCHIVE_BIT);
         for (std::size_t i = 0; i < records.size(); ++i)
             map.InsertOrAssign(records[i].frn, i);
         std::swap(volume->records, records);

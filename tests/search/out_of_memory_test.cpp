@@ -44,7 +44,7 @@ class WorkerOutOfMemory : public ::testing::Test {
         drive->ReserveEntries(kFiles);
         for (int i = 0; i < kFiles; ++i) {
             const std::u16string name = u"file" + std::u16string(1, u'a' + i % 26) + u".txt";
-            drive->AddEntryQuietly(kRootDirectoryFrn, name, 0x20, kFiles - i);
+            drive->AddEntryQuietly(kRootDirectoryFrn, name, FILE_ATTRIBUTE_ARCHIVE_BIT, kFiles - i);
         }
         engine.volumes.push_back(std::make_unique<VolumeIndex>());
         ASSERT_TRUE(engine.volumes.back()->BuildTable(u"C:", false));

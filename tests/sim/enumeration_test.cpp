@@ -72,8 +72,8 @@ TEST(Enumeration, SmallBuffersResumeWithoutLossOrDuplication) {
     sim::SimVolume volume;
     std::set<std::uint64_t> expected;
     for (int i = 0; i < 500; ++i) {
-        expected.insert(
-            volume.AddEntryQuietly(kRootDirectoryFrn, u"n" + std::u16string(i % 40, u'x'), 0x20));
+        expected.insert(volume.AddEntryQuietly(
+            kRootDirectoryFrn, u"n" + std::u16string(i % 40, u'x'), FILE_ATTRIBUTE_ARCHIVE_BIT));
     }
     int requests = 0;
     const auto records = EnumAll(volume, 256, &requests);
@@ -87,7 +87,8 @@ TEST(Enumeration, SmallBuffersResumeWithoutLossOrDuplication) {
 TEST(Enumeration, EveryRecordIsFilledIntoTheBufferWhileItFits) {
     sim::SimVolume volume;
     for (int i = 0; i < 10; ++i)
-        volume.AddEntryQuietly(kRootDirectoryFrn, u"ab", 0x20);  // 64 bytes each
+        volume.AddEntryQuietly(kRootDirectoryFrn, u"ab",
+                               FILE_ATTRIBUTE_ARCHIVE_BIT);  // 64 bytes each
     const Reply reply = Enum(volume, 0, 8 + 3 * 64 + 63);
     EXPECT_EQ(reply.records.size(), 3u);
     EXPECT_EQ(reply.bytes, 8u + 3 * 64);
@@ -125,7 +126,7 @@ TEST(Enumeration, OnlyEntriesWhoseUsnLiesBetweenLowAndHighInclusive) {
 
 TEST(Enumeration, ErrorsForTheEndABadRequestAndATooSmallBuffer) {
     sim::SimVolume volume;
-    volume.AddEntryQuietly(kRootDirectoryFrn, u"only", 0x20);
+    volume.AddEntryQuietly(kRootDirectoryFrn, u"only", FILE_ATTRIBUTE_ARCHIVE_BIT);
     const Reply all = Enum(volume, 0);
     ASSERT_EQ(all.error, 0u);
     EXPECT_EQ(Enum(volume, all.header).error, kErrorHandleEof);
@@ -158,7 +159,9 @@ TEST(Enumeration, DeletedRecordNumbersAreReusedWithTheNextSequence) {
     EXPECT_EQ(RecordNumberOf(again), RecordNumberOf(gone));
     EXPECT_EQ(SequenceOf(again), 2u);
     volume.Delete(again);
-    EXPECT_EQ(SequenceOf(volume.AddEntryQuietly(kRootDirectoryFrn, u"third", 0x20)), 3u);
+    EXPECT_EQ(
+        SequenceOf(volume.AddEntryQuietly(kRootDirectoryFrn, u"third", FILE_ATTRIBUTE_ARCHIVE_BIT)),
+        3u);
     const auto records = EnumAll(volume);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].name, u"third");

@@ -69,7 +69,8 @@ TEST_F(JournalCatchUp, ADriveWithoutAJournalWaitsForARebuildThatStartedAfter) {
     drive->SetHeld(true);
     drive->DeleteJournal();
     // Written without a journal record: only the rebuild's read of the MFT finds it.
-    const std::uint64_t quiet = drive->AddEntryQuietly(kRootDirectoryFrn, u"quiet.txt", 0x20);
+    const std::uint64_t quiet =
+        drive->AddEntryQuietly(kRootDirectoryFrn, u"quiet.txt", FILE_ATTRIBUTE_ARCHIVE_BIT);
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         drive->SetHeld(false);

@@ -46,7 +46,8 @@ TEST(KxqueryOutOfMemory, EveryLargeAllocationFailureEndsWithOneLineAndStatusOne)
     sim::SimVolume volume;
     volume.ReserveEntries(kFiles);
     for (int i = 0; i < kFiles; ++i)
-        volume.AddEntryQuietly(kRootDirectoryFrn, u"name" + std::u16string(1, u'a' + i % 26), 0x20);
+        volume.AddEntryQuietly(kRootDirectoryFrn, u"name" + std::u16string(1, u'a' + i % 26),
+                               FILE_ATTRIBUTE_ARCHIVE_BIT);
     const std::string volumeFile = ::testing::TempDir() + "kxquery_oom.mft";
     {
         std::ofstream out(volumeFile, std::ios::binary);
