@@ -43,11 +43,14 @@ std::vector<KeptArray>& Kept() {
     return *kept;
 }
 
-// The high-water marks of arrays taken from the pool, by address, so that an array comes back
-// with what it touched before it was last taken. An array that grew while out has a new
-// address and starts afresh; the oldest entry makes room for a new one.
+// The high-water marks of arrays taken from the pool, by address and capacity, so that an
+// array comes back with what it touched before it was last taken. An array that grew while out
+// has a new address and starts afresh; the oldest entry makes room for a new one. A mark is a
+// hint for choosing and bounding, never for correctness: should a freed array's address and
+// capacity come back in a new one, the pool merely counts that array's pages as mapped.
 struct TakenMark {
     const MatchItem* data = nullptr;
+    std::size_t capacity = 0;
     std::size_t touchedBytes = 0;
 };
 constexpr std::size_t kMarksKept = 32;
@@ -58,14 +61,14 @@ TakenMark* TakenMarks() {
 std::size_t nextMark = 0;
 
 void RememberTaken(const HitVector& hits, std::size_t touchedBytes) {
-    TakenMarks()[nextMark] = TakenMark{hits.data(), touchedBytes};
+    TakenMarks()[nextMark] = TakenMark{hits.data(), hits.capacity(), touchedBytes};
     nextMark = (nextMark + 1) % kMarksKept;
 }
 
 std::size_t ForgetTaken(const HitVector& hits) {
     for (std::size_t k = 0; k < kMarksKept; ++k) {
         TakenMark& mark = TakenMarks()[k];
-        if (mark.data == hits.data()) {
+        if (mark.data == hits.data() && mark.capacity == hits.capacity()) {
             const std::size_t touched = mark.touchedBytes;
             mark = TakenMark{};
             return touched;
@@ -134,6 +137,7 @@ void ClearHitPool() {
     dropped.reserve(kMaxKeptArrays);
     std::lock_guard<std::mutex> guard(PoolMutexRef());
     dropped.swap(Kept());
+    std::fill(TakenMarks(), TakenMarks() + kMarksKept, TakenMark{});
 }
 
 std::size_t HitPoolBytes() {
