@@ -220,7 +220,7 @@ class Run:
         return locale
 
     def _boot_template(self):
-        home = os.path.join(self.work, "template-home")
+        home = self.template_home = os.path.join(self.work, "template-home")
         os.makedirs(home)
         env = self.base_env(self.template, home)
         subprocess.run([WINE, "wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
@@ -309,10 +309,20 @@ class Machine:
                     subprocess.run(["cp", flags, os.path.join(source, part), target], check=True)
             else:
                 subprocess.run(["cp", "-a", source, drive_c], check=True)
+        # wineboot linked Documents, Desktop and the like to the template's HOME: each copy's
+        # links go to its own HOME, or every module would share one filters.ini.
+        users = os.path.join(drive_c, "users")
+        for user in os.listdir(users):
+            folder = os.path.join(users, user)
+            for entry in os.listdir(folder):
+                link = os.path.join(folder, entry)
+                if os.path.islink(link) and os.readlink(link) == self.run.template_home:
+                    os.remove(link)
+                    os.symlink(self.home, link)
 
     @property
     def user_documents(self):
-        # Wine links Documents to $HOME's folders only when they exist; HOME here has none.
+        # A link to this machine's HOME (see _copy_template), seen from inside the prefix.
         return os.path.join(self.drive_c, "users", os.environ.get("USER") or _user(), "Documents")
 
     def program_env(self, language="en", extra=None):
@@ -656,10 +666,11 @@ class WindowTest(unittest.TestCase):
         tag = self.tag(k)
         self.click(tag.x + 20, tag.y + tag.height // 2)
 
-    def click_header(self, column):
+    def click_header(self, column, settle=0.4):
         """A click on the title of a column, away from its edges."""
         middle = (self.defs.number("list.top") + self.defs.number("list.header_bottom")) // 2
-        self.click(self.defs.column_left(column) + self.defs.column_widths[column] // 2, middle)
+        self.click(self.defs.column_left(column) + self.defs.column_widths[column] // 2, middle,
+                   settle=settle)
 
     def resize(self, width, height):
         self.probe("resize", width, height)

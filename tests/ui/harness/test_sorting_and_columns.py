@@ -1,0 +1,86 @@
+"""Sorting by a click on a column title and resizing a column by dragging its edge, in
+English: the arrow the header draws, the order of the rows, a selection kept across a re-sort,
+a click on the row-number title doing nothing, a drag that moves the edge and is not taken for
+a click. The header is painted by the program itself, so screenshots are the only witness."""
+
+import unittest
+
+from tests.ui.harness import driver
+
+load_tests = driver.load_tests_in_order
+
+SIZE = 2
+NAME = 1
+
+
+class SortingAndColumns(driver.WindowTest):
+
+    def header_area(self, column):
+        """The title cell of a column, inside its edges: where its sort arrow is drawn."""
+        d = self.defs
+        top, bottom = d.number("list.top"), d.number("list.header_bottom")
+        return d.column_left(column) + 2, top + 2, d.column_widths[column] - 4, bottom - top - 4
+
+    def size_cell(self, row):
+        d = self.defs
+        return (d.column_left(SIZE) + 12, d.row_top(row) + 2, d.column_widths[SIZE] - 24,
+                d.number("list.row_height") - 4)
+
+    def test_size_title_sorts_and_draws_the_arrow(self):
+        self.search("report", 41)
+        selected_y = self.defs.row_top(2) + 5
+        self.click(100, selected_y + 5)
+        type(self).unsorted = self.shot("rows")
+        self.click_header(SIZE)
+        self.expect_state("Size title click re-sorts and the title returns", "title",
+                          self.matches_title(41))
+        ascending = self.shot("sorted-ascending")
+        type(self).ascending = ascending
+        self.check("sort shows an arrow after Size",
+                   self.unsorted.same_area(ascending, *self.header_area(SIZE)), False)
+        self.check("ascending by size: the directory first", ascending.ink(*self.size_cell(0)),
+                   False)
+        self.check("a re-sort keeps row 2 selected", ascending.pixel(3, selected_y),
+                   self.defs.colour("selected_row"))
+
+    def test_second_click_turns_the_arrow(self):
+        self.click_header(SIZE)
+        self.expect_state("second Size click re-sorts", "title", self.matches_title(41))
+        descending = self.shot("sorted-descending", settle=1.5)
+        self.check("descending by size: a file first", descending.ink(*self.size_cell(0)), True)
+        self.check("the arrow turns",
+                   self.ascending.same_area(descending, *self.header_area(SIZE)), False)
+
+    def test_name_title_takes_the_arrow_from_size(self):
+        self.click_header(NAME)
+        self.expect_state("Name title click re-sorts", "title", self.matches_title(41))
+        by_name = self.shot("sorted-name")
+        type(self).by_name = by_name
+        self.check("the arrow leaves Size for Name",
+                   self.unsorted.same_area(by_name, *self.header_area(SIZE)), True)
+
+    def test_a_click_on_the_row_number_title_changes_nothing(self):
+        self.click_header(0, settle=1)
+        after = self.shot("row-number-click")
+        top = self.defs.number("list.top")
+        self.check("a click on the row-number title changes nothing",
+                   self.by_name.same_area(after, 0, top, self.origin[2], 400), True)
+
+    def test_dragging_a_column_edge_moves_it_and_does_not_sort(self):
+        d = self.defs
+        middle = (d.number("list.top") + d.number("list.header_bottom")) // 2
+        edge = d.column_right(NAME)
+        self.drag(edge - 2, middle, edge + 98)
+        dragged = self.shot("dragged")
+        self.check("dragging moves the Name edge to x 410", dragged.pixel(edge + 100, middle),
+                   d.colour("header_separator"))
+        self.check("no separator left at x 310", dragged.pixel(edge, middle),
+                   d.colour("header"))
+        self.check("a drag is not a sort",
+                   self.by_name.same_area(dragged, 0, d.row_top(0) + 2, d.column_right(0), 400),
+                   True)
+        self.drag(edge + 98, middle, edge - 2)
+
+
+if __name__ == "__main__":
+    unittest.main()

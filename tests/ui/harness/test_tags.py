@@ -1,0 +1,62 @@
+"""The filter tag bar, in English: the buttons' places in one row, what a click on a tag does
+to the title, the status line and the marks, and how a narrow window wraps the tags into a
+second row and hides those that fit in neither. Child controls are not X windows under Wine,
+so the probe reads their places, marks and captions."""
+
+import unittest
+
+from tests.ui.harness import driver
+
+load_tests = driver.load_tests_in_order
+
+DOCUMENTS = 1
+
+
+class TagBar(driver.WindowTest):
+
+    def test_tags_before_a_search(self):
+        tags = self.tags()
+        self.check("tag captions carry no count before a search", tags[DOCUMENTS].caption,
+                   self.category(DOCUMENTS))
+        d = self.defs
+        in_row = all(tags[k + 1].x == tags[k].x + tags[k].width + d.number("tags.gap")
+                     for k in range(len(tags) - 1))
+        in_row = in_row and all(tag.y == d.number("tags.first_row_top") for tag in tags)
+        in_row = in_row and tags[0].x == d.number("tags.row_left")
+        self.check("seven tags in one row at y 55 from x 15, 10 pixels apart",
+                   (len(tags), in_row), (int(d.values["categories.en.count"]), True))
+
+    def test_a_tag_click_filters_and_marks_the_tag(self):
+        self.search("report", 41)
+        self.click_tag(DOCUMENTS)
+        self.expect_state("a tag click filters the title", "title", self.matches_title(40))
+        state = self.state()
+        self.check("status line names the tag", state.get("status"),
+                   self.status_text(DOCUMENTS, 40))
+        tags = state.tags()
+        self.check("the clicked tag is marked", tags[DOCUMENTS].marked, True)
+        self.check("the other tags are not", tags[0].marked, False)
+
+    def test_a_narrow_window_wraps_the_tags_and_hides_some(self):
+        d = self.defs
+        first, step = d.number("tags.first_row_top"), d.number("tags.row_step")
+        width = 400
+        self.resize(width, 750)
+        tags = self.tags()
+        client_width = self.origin[2]
+        right = client_width - d.number("tags.right_margin")
+        shown = [tag for tag in tags if tag.visible]
+        wrapped = all(tag.y in (first, first + step) and tag.x + tag.width <= right
+                      for tag in shown)
+        self.check("narrow window: two rows of tags inside the right margin", wrapped, True)
+        hidden = len(tags) - len(shown)
+        self.check("narrow window hides %d tags" % hidden, hidden > 0, True)
+        self.check("narrow window: first tag of the second row at x 15, y 95",
+                   (tags[2].x, tags[2].y), (d.number("tags.row_left"), first + step))
+        self.resize(1200, 750)
+        back = [tag for tag in self.tags() if tag.visible and tag.y == first]
+        self.check("widened again: every tag back in the first row", len(back), len(tags))
+
+
+if __name__ == "__main__":
+    unittest.main()
