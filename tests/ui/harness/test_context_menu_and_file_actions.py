@@ -1,0 +1,396 @@
+"""The results list's context menu and what its commands do to real files. The file commands
+act on the row under the pointer and on nothing else (grayed below the rows and on the header;
+a new list while the menu is open leaves them asking for a row); copy, open, open the folder,
+properties, delete (after asking; a file in use and a directory give the system's code; a real
+delete is reported and leaves the index), run as administrator and the double-click reach the
+shell; the two filter commands open the configuration folder and reset the tags to the
+defaults. These commands change the user's files: acting on the wrong row, or without asking,
+is data lost.
+
+Real files on Wine's C: stand at the simulated paths of C:\\Projects, so that the shell and
+DeleteFileW act on files the index lists; KX_SIM_FOLLOW_DELETES carries a deletion over to the
+simulated volume. The class writes its own filters.ini: the English defaults as the program
+writes them on a first start, with the first category renamed and one more category after
+them, so that a reset both renames the tags and shortens the category list.
+"""
+
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+from tests.ui.harness import driver, popups
+
+load_tests = driver.load_tests_in_order
+
+MENU = "list-menu-en"
+OPEN, OPEN_FOLDER, DELETE, RUN_AS_ADMIN, COPY_PATH, PROPERTIES = 0, 1, 3, 4, 5, 6
+OPEN_FILTER_FOLDER, RESET_FILTERS = 8, 9
+ITEMS = (OPEN, OPEN_FOLDER, DELETE, RUN_AS_ADMIN, COPY_PATH, PROPERTIES, OPEN_FILTER_FOLDER,
+         RESET_FILTERS)
+YES, NO = 6, 7
+NOTES = r"C:\Projects\notes.txt"
+RENAMED_FIRST = "Everything"
+# A category past the defaults: after a reset the list is one shorter than the tag bar.
+SURPLUS_NAME = "Old"
+
+
+def same_bytes(a, b):
+    with open(a, "rb") as first, open(b, "rb") as second:
+        return first.read() == second.read()
+
+
+class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
+    program_env = {"KX_SIM_FOLLOW_DELETES": "1"}
+
+    @classmethod
+    def prepare(cls):
+        cls.config_dir = os.path.join(cls.machine.user_documents, "Kestrix", "config")
+        cls.ini = os.path.join(cls.config_dir, "filters.ini")
+        # A first start writes the English defaults, kept for the reset to be compared with.
+        cls.start_class_program()
+        cls.machine.probe("close")
+        cls.process.wait_exit()
+        cls.defaults = os.path.join(cls.machine.folder, "defaults-en.ini")
+        shutil.copyfile(cls.ini, cls.defaults)
+        with open(cls.defaults, "rb") as reader:
+            text = reader.read()
+        first = (cls.defs.category("en", 0) + "=").encode()
+        custom = text.replace(first, (RENAMED_FIRST + "=").encode(), 1)
+        custom += (SURPLUS_NAME + "=.old\r\n").encode()
+        cls.custom = os.path.join(cls.machine.folder, "custom.ini")
+        for path in (cls.custom, cls.ini):
+            with open(path, "wb") as writer:
+                writer.write(custom)
+        cls.projects = os.path.join(cls.machine.drive_c, "Projects")
+        shutil.rmtree(cls.projects, ignore_errors=True)
+        os.makedirs(cls.projects)
+        with open(os.path.join(cls.projects, "notes.txt"), "w") as writer:
+            writer.write("notes\n")
+        with open(os.path.join(cls.projects, "README"), "w") as writer:
+            writer.write("readme\n")
+        shutil.copyfile(os.path.join(cls.harness.bin, "run_marker.exe"),
+                        os.path.join(cls.projects, "tool.exe"))
+        # A fresh prefix knows txtfile (Notepad) but does not give .txt that class.
+        subprocess.run([driver.WINE, "reg", "add", r"HKCR\.txt", "/ve", "/t", "REG_SZ", "/d",
+                        "txtfile", "/f"], env=cls.machine.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+
+    # -- Places and steps.
+
+    def first_row_y(self):
+        return self.defs.row_top(0) + 10
+
+    def below_rows_y(self):
+        return self.defs.row_top(3) + 10
+
+    def header_y(self):
+        return (self.defs.number("list.top") + self.defs.number("list.header_bottom")) // 2
+
+    def menu_items(self):
+        t = self.text
+        return [t("MenuOpen"), t("MenuOpenFolder"), "-", t("MenuDelete"), t("MenuRunAsAdmin"),
+                t("MenuCopyPath"), t("MenuProperties"), "-", t("MenuOpenFilterFolder"),
+                t("MenuResetFilters")]
+
+    def menu_inks(self, name):
+        """Compares the open menu with the replica (closing it); the eight items' inks."""
+        _, shot = self.menu_matches_replica(MENU, self.menu_items(), name)
+        self.last_menu_shot = shot
+        return [self.item_ink(shot, MENU, k) for k in ITEMS]
+
+    def list_command(self, y, item):
+        """A right click at client y on the list, then the menu's item."""
+        chosen = self.choose_from_menu(MENU, self.menu_items(), item,
+                                       lambda: self.open_list_menu(y))
+        if not chosen:
+            driver.log("  (no menu opened at client y %d)" % y)
+
+    def search_for(self, text, hits):
+        # Typed again when the box did not take it: Wine can take the first click after another
+        # program's window closed only as the window's activation.
+        for _ in range(3):
+            self.press("BackSpace", 20)
+            self.type_text(text)
+            if self.state().get("search") == text:
+                break
+        self.check("the search box holds %r" % text, self.state().get("search"), text)
+        self.expect_state("one hit for %s" % text, "title", self.matches_title(hits))
+
+    def selected_at_row0(self, shot):
+        return self.pixel_at(shot, 3, self.defs.row_top(0) + 4)
+
+    def pixel_at(self, path, x, y):
+        return driver.Shot(path, self.origin).pixel(x, y)
+
+    def confirm_delete(self):
+        if self.wait_box(self.text("DeleteCaption")):
+            self.probe("boxpress", YES)
+
+    def error_code(self, text_format, description):
+        """False when no error box came; else checks its text is the format with a code."""
+        box = self.wait_box(self.text("ErrorCaption"))
+        if box is None:
+            return False
+        prefix = popups.as_printed(self.text(text_format).replace("%lu", ""))
+        text = box.get("box_text", "")
+        code = text[len(prefix):] if text.startswith(prefix) else ""
+        self.check("%s (%s)" % (description, code or text), code.isdigit(), True)
+        self.press_box(1)
+        return True
+
+    def wait_file(self, path):
+        try:
+            return driver.wait_until(path, lambda: os.path.exists(path))
+        except TimeoutError:
+            return False
+
+    # -- Tests, in the order of one user's session.
+
+    def test_a_changed_filters_ini_is_loaded(self):
+        self.read_client_origin()
+        self.check("a changed filters.ini is loaded", self.tag(0).caption, RENAMED_FIRST)
+        self.search_for("notes", 1)
+
+    def test_file_items_need_a_row_under_the_pointer(self):
+        selected = self.defs.colour("selected_row")
+        if self.open_list_menu(self.first_row_y()):
+            inks = self.menu_inks("menu-row")
+            self.check("menu on a row: all eight items enabled", inks, ["black"] * 8)
+            self.check("the right-clicked row is selected before the menu opens",
+                       self.selected_at_row0(self.last_menu_shot), selected)
+        else:
+            self.check("a right click on a row opens the menu", False, True)
+        grayed_files = ["gray"] * 6 + ["black"] * 2
+        if self.open_list_menu(self.below_rows_y()):
+            inks = self.menu_inks("menu-below")
+            self.check("below the last row: the six file items grayed, the two filter items not",
+                       inks, grayed_files)
+            self.check("a click below the rows keeps the selection",
+                       self.pixel_at(self.last_menu_shot, 3, self.defs.row_top(0) + 4), selected)
+        else:
+            self.check("a right click below the rows opens the menu", False, True)
+        if self.open_list_menu(self.header_y()):
+            self.check("on the header: the six file items grayed, the two filter items not",
+                       self.menu_inks("menu-header"), grayed_files)
+        else:
+            self.check("a right click on the header opens the menu", False, True)
+
+    def test_open_filter_config_folder(self):
+        self.list_command(self.below_rows_y(), OPEN_FILTER_FOLDER)
+        self.check("Open Filter Config Folder opens a folder window on config",
+                   self.wait_window("ExplorerWClass", "config$"), True)
+        self.close_window("ExplorerWClass", "config$", "config")
+
+    def test_copy_path_puts_the_full_path_on_both_clipboards(self):
+        self.list_command(self.first_row_y(), COPY_PATH)
+        box = self.wait_box(self.text("SuccessCaption"))
+        if box is None:
+            found = self.box()
+            self.check("copy path shows its notice (a box: %r, %r)" % (
+                found.get("box_caption"), found.get("box_text")), False, True)
+            return
+        path = NOTES
+        self.check("copy path: notice", box.get("box_text"),
+                   popups.as_printed(self.text("PathCopied")))
+        shot = self.screen_shot("box-copied")
+        self.check("copy path: information icon", self.icon_kind(shot, box), "information")
+        clipboard = driver.parse_lines(self.probe("clipboard"))
+        self.check("clipboard holds CF_UNICODETEXT", clipboard.get("clipboard_unicode"), "1")
+        self.check("clipboard text is the full path", clipboard.get("clipboard_text"), path)
+        x_clipboard = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
+                                     env=driver._x_env(), stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT, timeout=5)
+        self.check("the X clipboard has the path", x_clipboard.stdout.decode().strip(), path)
+        self.press_box(1)
+
+    def test_a_new_list_while_the_menu_is_open_leaves_the_commands_asking_for_a_row(self):
+        # A new result list while the menu is open clears the selection, so a file command
+        # then asks for a row instead of acting on whatever now stands in the old one.
+        if self.open_list_menu(self.first_row_y()):
+            self.probe("settext", "o")
+            try:
+                driver.wait_until("a new list", lambda: self.state().get("title") !=
+                                  self.matches_title(1))
+            except TimeoutError:
+                pass
+            self.choose_item(MENU, COPY_PATH)
+            box = self.wait_box(self.text("InfoCaption"))
+            self.check("a search while the menu is open: the command asks for a row",
+                       (box or {}).get("box_text"), popups.as_printed(self.text("SelectFileFirst")))
+            if box:
+                self.press_box(1)
+        else:
+            self.check("the menu opens again on the row", False, True)
+        self.search_for("notes", 1)
+
+    def test_open_open_folder_and_properties_go_to_the_shell(self):
+        self.list_command(self.first_row_y(), OPEN)
+        self.check("open: the shell starts Notepad on the file",
+                   self.wait_window("Notepad", r"notes\.txt"), True)
+        self.close_window("Notepad", r"notes\.txt", "Notepad")
+        self.list_command(self.first_row_y(), OPEN_FOLDER)
+        self.check("open containing folder: a folder window on Projects",
+                   self.wait_window("ExplorerWClass", "Projects$"), True)
+        self.close_window("ExplorerWClass", "Projects$", "Projects")
+        self.list_command(self.first_row_y(), PROPERTIES)
+        # Wine's shell has no properties sheet for files: ShellExecuteExW fails and says why.
+        if not self.error_code("PropertiesFailedFormat",
+                               "properties: the shell's failure shown with its code"):
+            self.check("properties: the shell took the request without an error", True, True)
+
+    def test_delete_asks_and_reports_a_file_in_use(self):
+        notes = os.path.join(self.projects, "notes.txt")
+        holder = subprocess.Popen(
+            [driver.WINE, os.path.join(self.harness.bin, "window_probe.exe"), "hold",
+             NOTES, "60000"], env=self.machine.env,
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            holder.stdout.readline()  # "holding" once the file is open
+            self.list_command(self.first_row_y(), DELETE)
+            box = self.wait_box(self.text("DeleteCaption"))
+            if box is not None:
+                self.check("delete asks with the path", box.get("box_text"),
+                           popups.as_printed(self.text("DeleteQuestion") + NOTES))
+                self.check("delete question: Yes and No", box.get("box_buttons"),
+                           "%d,%d" % (YES, NO))
+                shot = self.screen_shot("box-question")
+                self.check("delete question: warning icon", self.icon_kind(shot, box),
+                           "warning")
+                self.press_box(NO)
+                self.check("No leaves the file", os.path.exists(notes), True)
+            else:
+                self.check("delete asks first", False, True)
+            self.list_command(self.first_row_y(), DELETE)
+            self.confirm_delete()
+            box = self.wait_box(self.text("ErrorCaption"))
+            if box is not None:
+                self.check("deleting a file in use: the system's code 32", box.get("box_text"),
+                           popups.as_printed(self.text("DeleteFailedFormat").replace("%lu", "32")))
+                shot = self.screen_shot("box-in-use")
+                self.check("delete error: error icon", self.icon_kind(shot, box), "error")
+                self.press_box(1)
+            else:
+                self.check("deleting a file in use shows an error", False, True)
+        finally:
+            holder.kill()
+            holder.wait()
+        self.check("the file in use is still there", os.path.exists(notes), True)
+
+    def test_a_real_delete_is_reported_and_the_file_leaves_the_index(self):
+        selected, white = self.defs.colour("selected_row"), self.defs.colour("background")
+        row0_y = self.defs.row_top(0) + 4
+        self.list_command(self.first_row_y(), DELETE)
+        self.confirm_delete()
+        box = self.wait_box(self.text("SuccessCaption"))
+        if box is not None:
+            self.check("delete: notice", box.get("box_text"),
+                       popups.as_printed(self.text("FileDeleted")))
+            self.check("the file is gone from Wine's drive",
+                       os.path.exists(os.path.join(self.projects, "notes.txt")), False)
+            shot = self.screen_shot("box-deleted")
+            self.check("the list waits for the notice: row 0 still selected",
+                       self.pixel_at(shot, 3, row0_y), selected)
+            self.press_box(1)
+            try:
+                driver.wait_until("the selection to clear", lambda: self.pixel_at(
+                    self.screen_shot("after-delete"), 3, row0_y) == white)
+            except TimeoutError:
+                pass
+            self.check("closing the notice searches again (selection cleared)",
+                       self.pixel_at(self.screen_shot("after-delete"), 3, row0_y), white)
+        else:
+            self.check("deleting a file says so", False, True)
+
+        def gone():
+            if self.state().get("title") == self.matches_title(0):
+                return True
+            self.press("Return")
+            time.sleep(0.5)
+            return False
+
+        try:
+            left = driver.wait_until("0 matches", gone)
+        except TimeoutError:
+            left = False
+        self.check("the deleted file leaves the index", left, True)
+
+    def test_a_directory_is_not_deleted_and_opens_as_a_folder(self):
+        self.search_for("Projects", 1)
+        self.list_command(self.first_row_y(), DELETE)
+        self.confirm_delete()
+        if not self.error_code("DeleteFailedFormat", "deleting a directory: the system's code"):
+            self.check("deleting a directory shows an error", False, True)
+        self.check("the directory is still there", os.path.isdir(self.projects), True)
+        self.list_command(self.first_row_y(), OPEN)
+        self.check("open on a directory: a folder window on it",
+                   self.wait_window("ExplorerWClass", "Projects$"), True)
+        self.close_window("ExplorerWClass", "Projects$", "Projects")
+
+    def test_run_as_administrator_and_double_click_run_the_program(self):
+        self.search_for("tool", 1)
+        marker = os.path.join(self.projects, "tool.exe.ran")
+        if os.path.exists(marker):
+            os.remove(marker)
+        self.list_command(self.first_row_y(), RUN_AS_ADMIN)
+        self.check("run as administrator: the shell runs the program", self.wait_file(marker),
+                   True)
+        if os.path.exists(marker):
+            os.remove(marker)
+        driver.xdotool("mousemove", *self.client_point(100, self.first_row_y()), "click",
+                       "--repeat", 2, "--delay", 80, 1)
+        self.check("a double-click opens the hit", self.wait_file(marker), True)
+
+    def test_reset_asks_in_chinese_and_no_keeps_the_custom_tags(self):
+        self.list_command(self.below_rows_y(), RESET_FILTERS)
+        box = self.wait_box(self.text("ResetFiltersCaption"))
+        if box is None:
+            self.check("reset asks first", False, True)
+            return
+        self.check("reset asks in Chinese under English", box.get("box_text"),
+                   popups.as_printed(self.defs.text("zh", "ResetFiltersQuestion")))
+        self.check("reset question: Yes and No", box.get("box_buttons"), "%d,%d" % (YES, NO))
+        self.press_box(NO)
+        self.check("No leaves filters.ini", same_bytes(self.ini, self.custom), True)
+        self.check("No leaves the tags", self.tag(0).caption, "%s\n(1)" % RENAMED_FIRST)
+
+    def test_reset_yes_writes_the_defaults_and_renames_the_tags(self):
+        categories = self.defs.number("categories.en.count")
+        self.list_command(self.below_rows_y(), RESET_FILTERS)
+        if self.wait_box(self.text("ResetFiltersCaption")):
+            self.press_box(YES)
+        try:
+            written = driver.wait_until("the defaults in filters.ini",
+                                        lambda: same_bytes(self.defaults, self.ini))
+        except TimeoutError:
+            written = False
+        self.check("Yes writes the defaults into filters.ini", written, True)
+        self.check("filters.bak keeps the start-up copy",
+                   same_bytes(os.path.join(self.config_dir, "filters.bak"), self.custom), True)
+        self.expect_state("Yes refreshes the tag bar", "title", self.matches_title(1))
+        tags = self.tags()
+        self.check("the first tag has its default name and count", tags[0].caption,
+                   self.caption(0, 1))
+        # The surplus tag stays as it was; a click on it is no category and changes nothing.
+        surplus = tags[categories]
+        self.check("the tag past the shorter list keeps its caption and place",
+                   (surplus.caption, surplus.visible), ("%s\n(0)" % SURPLUS_NAME, True))
+        self.check("every default category has its name back",
+                   [tag.caption.split("\n")[0] for tag in tags[:categories]],
+                   [self.category(k) for k in range(categories)])
+        before = self.state()
+        self.click(surplus.x + 10, surplus.y + surplus.height // 2)
+        time.sleep(1)
+        after = self.state()
+        self.check("a click on the tag past the list changes neither filter nor title",
+                   (after.get("title"), after.get("status"), after.tags()[categories].marked),
+                   (before.get("title"), before.get("status"), False))
+
+    def test_closing_ends_with_exit_code_0(self):
+        self.probe("close")
+        self.check("closing ends with exit code 0", self.process.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
