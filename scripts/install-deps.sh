@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine64 qemu-user-static
-  xvfb xdotool xclip x11-utils imagemagick fonts-wqy-microhei python3
+  xvfb xdotool xclip x11-utils libxfixes3 imagemagick fonts-wqy-microhei python3
 )
 
 missing=()

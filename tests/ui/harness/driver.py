@@ -50,6 +50,7 @@ KX_UI_KEEP=1 keeps the work folder (prefixes, screenshots, program logs) and nam
 """
 
 import atexit
+import ctypes
 import os
 import re
 import shutil
@@ -619,6 +620,34 @@ class WindowTest(unittest.TestCase):
     def tags(self):
         return self.state().tags()
 
+    def tip(self, settle=0.8):
+        """The hover tip's text once the pointer has rested; "" when no tip is shown."""
+        time.sleep(settle)
+        values = parse_lines(self.probe("tip"))
+        return unescape(values.get("tip_text", "")) if values.get("tip_visible") == "1" else ""
+
+    def cursor(self, settle=0.5):
+        """The pointer's shape where it is now (see cursor_image)."""
+        time.sleep(settle)
+        return cursor_image()
+
+    def system_cursor(self, name):
+        """How Wine draws a system cursor ("sizewe", "arrow"): the probe shows a window of its
+        own with that cursor, and the pointer rests over it."""
+        helper = subprocess.Popen([WINE, os.path.join(self.harness.bin, "window_probe.exe"),
+                                   "front", "20000", name], env=self.machine.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        try:
+            if find_window("^Kestrix probe front$", visible_only=True) is None:
+                return None
+            # The probe's window is placed at 600,100 and is 300 by 200.
+            xdotool("mousemove", 750, 200)
+            return self.cursor(1)
+        finally:
+            helper.kill()
+            helper.wait()
+
     def tag(self, k):
         return self.tags()[k]
 
@@ -733,3 +762,41 @@ def _first_line(cls):
     lines = [value.__code__.co_firstlineno for value in vars(cls).values()
              if callable(value) and hasattr(value, "__code__")]
     return min(lines) if lines else 0
+
+
+class _CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort),
+                ("yhot", ctypes.c_ushort), ("cursor_serial", ctypes.c_ulong),
+                ("pixels", ctypes.POINTER(ctypes.c_ulong)), ("atom", ctypes.c_ulong),
+                ("name", ctypes.c_char_p)]
+
+
+def cursor_image():
+    """The pointer's current shape on the display, as (width, height, hot spot, pixels).
+
+    Wine's cursor handles belong to the process that loaded them, so the probe cannot tell
+    one cursor from another; the X server's XFixes extension shows the image Wine set.
+    """
+    x11 = ctypes.CDLL("libX11.so.6")
+    xfixes = ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(run().display.encode())
+    if not display:
+        raise HarnessError("cannot open display " + run().display)
+    try:
+        image = xfixes.XFixesGetCursorImage(display)
+        if not image:
+            return None
+        shape = image.contents
+        pixels = tuple(shape.pixels[k] & 0xFFFFFFFF for k in range(shape.width * shape.height))
+        result = (shape.width, shape.height, shape.xhot, shape.yhot, pixels)
+        x11.XFree(image)
+        return result
+    finally:
+        x11.XCloseDisplay(display)

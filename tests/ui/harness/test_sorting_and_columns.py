@@ -9,8 +9,11 @@ from tests.ui.harness import driver
 
 load_tests = driver.load_tests_in_order
 
-SIZE = 2
 NAME = 1
+SIZE = 2
+PATH = 5
+SC_MINIMIZE = 0xF020
+WM_LBUTTONDBLCLK = 0x0203  # the tray icon's double-click, which shows the window
 
 
 class SortingAndColumns(driver.WindowTest):
@@ -26,8 +29,39 @@ class SortingAndColumns(driver.WindowTest):
         return (d.column_left(SIZE) + 12, d.row_top(row) + 2, d.column_widths[SIZE] - 24,
                 d.number("list.row_height") - 4)
 
-    def test_size_title_sorts_and_draws_the_arrow(self):
+    def test_the_arrow_is_drawn_before_any_hits(self):
+        empty = self.shot("no-hits")
+        self.click_header(SIZE, settle=1)
+        clicked = self.shot("no-hits-sorted")
+        self.check("a click on Size draws its arrow before any hits",
+                   empty.same_area(clicked, *self.header_area(SIZE)), False)
+
+    def test_the_hover_tip_shows_the_name_and_the_path(self):
+        # A new search drops the sort: the rows are in the volume's order, the directory first.
         self.search("report", 41)
+        row1 = self.defs.row_top(1) + self.defs.number("list.row_height") // 2
+        self.move(self.defs.column_left(NAME) + 40, row1)
+        self.check("the tip over a name shows the name", self.tip(), "report-001.docx")
+        self.move(self.defs.column_left(PATH) + 40, row1)
+        self.check("the tip over a path shows the full path", self.tip(),
+                   "C:\\Reports\\report-001.docx")
+
+    def test_the_hover_tip_is_not_kept_across_hiding_the_window(self):
+        row1 = self.defs.row_top(1) + self.defs.number("list.row_height") // 2
+        self.move(self.defs.column_left(NAME) + 40, row1)
+        self.check("the tip shows the row under the pointer", self.tip(), "report-001.docx")
+        self.probe("syscommand", SC_MINIMIZE)
+        self.wait_state("visible", "0")
+        # Other hits while the window is hidden; the pointer stays over the same cell.
+        self.search("photo", 31)
+        self.probe("tray", WM_LBUTTONDBLCLK)
+        self.wait_state("visible", "1")
+        driver.xdotool("mousemove_relative", "--", 1, 0)
+        self.check("shown again over the same cell, the tip shows that cell's new text",
+                   self.tip(), "photo-001.jpg")
+        self.search("report", 41)
+
+    def test_size_title_sorts_and_draws_the_arrow(self):
         selected_y = self.defs.row_top(2) + 5
         self.click(100, selected_y + 5)
         type(self).unsorted = self.shot("rows")
@@ -80,6 +114,18 @@ class SortingAndColumns(driver.WindowTest):
                    self.by_name.same_area(dragged, 0, d.row_top(0) + 2, d.column_right(0), 400),
                    True)
         self.drag(edge + 98, middle, edge - 2)
+
+    def test_the_pointer_turns_into_the_resize_cursor_on_a_column_edge(self):
+        d = self.defs
+        middle = (d.number("list.top") + d.number("list.header_bottom")) // 2
+        sizing = self.system_cursor("sizewe")
+        self.assertIsNotNone(sizing, "the probe's window with the sizing cursor")
+        self.move(d.column_right(NAME) + d.number("list.resize_reach"), middle)
+        on_edge = self.cursor()
+        self.move(d.column_left(SIZE) + d.column_widths[SIZE] // 2, middle)
+        on_title = self.cursor()
+        self.check("on a column edge: the sizing cursor", on_edge == sizing, True)
+        self.check("on a column title: not the sizing cursor", on_title == sizing, False)
 
 
 if __name__ == "__main__":

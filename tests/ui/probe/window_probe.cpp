@@ -15,15 +15,16 @@
 // place and each item's id, state, text and place. "menukey" posts keys (VK codes) to that
 // menu as the keyboard would. "box" prints the message box (class #32770) owned by the window:
 // caption, text and its OK button's place on the screen; "boxok" presses that button. "tip"
-// prints whether the program's hover tip is shown, its text, and the cursor's shape.
+// prints whether the program's hover tip is shown, and its text.
 //
-//   window_probe.exe showmenu X Y MS ITEM... | front MS       (no Kestrix window needed)
+//   window_probe.exe showmenu X Y MS ITEM... | front MS [CURSOR]   (no Kestrix window needed)
 //
 // Wine keeps menus per process, so another process cannot read the program's menu items.
 // "showmenu" opens a popup menu of the probe's own at X,Y with the given texts ("-" a
 // separator), drawn by the same code in the same fonts, for a screenshot to compare with the
 // program's; it prints each item's place and closes after MS milliseconds. "front" shows a
-// window of its own in front of everything for MS milliseconds.
+// window of its own in front of everything for MS milliseconds, with the system cursor
+// CURSOR ("sizewe" or "arrow") over it when given.
 //
 //   window_probe.exe boxpress ID | clipboard | windows | closetitled TEXT | hold PATH MS
 //
@@ -463,25 +464,12 @@ int PrintDefinitions() {
     return 0;
 }
 
-const char* CursorShape() {
-    CURSORINFO info{};
-    info.cbSize = sizeof(info);
-    if (!::GetCursorInfo(&info) || info.hCursor == nullptr)
-        return "none";
-    if (info.hCursor == ::LoadCursorW(nullptr, IDC_SIZEWE))
-        return "sizewe";
-    if (info.hCursor == ::LoadCursorW(nullptr, IDC_ARROW))
-        return "arrow";
-    return "other";
-}
-
 // The hover tip is an owned popup of class tooltips_class32; Wine's control answers
 // WM_GETTEXT with the text it shows.
 int PrintTip(HWND main) {
     const HWND tip = FindTopLevel(main, L"tooltips_class32", nullptr);
     Line("tip_visible", tip != nullptr ? "1" : "0");
     Line("tip_text", tip != nullptr ? Utf8(TextOf(tip)) : std::string());
-    Line("cursor", CursorShape());
     return 0;
 }
 
@@ -511,11 +499,12 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-HWND CreateProbeWindow(DWORD style, const wchar_t* title) {
+HWND CreateProbeWindow(DWORD style, const wchar_t* title, HCURSOR cursor = nullptr) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &ProbeWindowProc;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.hCursor = cursor;
     windowClass.lpszClassName = L"KestrixProbe";
     ::RegisterClassW(&windowClass);
     return ::CreateWindowExW(0, L"KestrixProbe", title, style, 600, 100, 300, 200, nullptr, nullptr,
@@ -544,8 +533,15 @@ int ShowReplicaMenu(int count, wchar_t** args) {  // X Y MS ITEM...
     return 0;
 }
 
-int ShowFrontWindow(const wchar_t* milliseconds) {
-    const HWND window = CreateProbeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Kestrix probe front");
+int ShowFrontWindow(const wchar_t* milliseconds, const wchar_t* cursorName) {
+    // A system cursor over the window, for the tests to see how Wine draws it on the display.
+    HCURSOR cursor = nullptr;
+    if (cursorName != nullptr && std::wcscmp(cursorName, L"sizewe") == 0)
+        cursor = ::LoadCursorW(nullptr, IDC_SIZEWE);
+    else if (cursorName != nullptr && std::wcscmp(cursorName, L"arrow") == 0)
+        cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    const HWND window =
+        CreateProbeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"Kestrix probe front", cursor);
     ::SetForegroundWindow(window);
     ::SetTimer(window, kEndTimer, std::wcstoul(milliseconds, nullptr, 10), nullptr);
     MSG message{};
@@ -560,7 +556,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 1 && std::wcscmp(argv[1], L"showmenu") == 0)
         return ShowReplicaMenu(argc - 2, argv + 2);
     if (argc > 2 && std::wcscmp(argv[1], L"front") == 0)
-        return ShowFrontWindow(argv[2]);
+        return ShowFrontWindow(argv[2], argc > 3 ? argv[3] : nullptr);
     if (argc > 3 && std::wcscmp(argv[1], L"hold") == 0)
         return HoldFile(argv[2], argv[3]);
     if (argc > 1 && std::wcscmp(argv[1], L"definitions") == 0)
