@@ -50,6 +50,13 @@ class SortingAndColumns(driver.WindowTest):
         row1 = self.defs.row_top(1) + self.defs.number("list.row_height") // 2
         self.move(self.defs.column_left(NAME) + 40, row1)
         self.check("the tip shows the row under the pointer", self.tip(), "report-001.docx")
+        # Hidden and shown at once, the pointer never seen leaving: only the hiding itself can
+        # have forgotten the cell, so that a move within it shows the tip again.
+        self.probe("hideshow")
+        self.wait_state("visible", "1")
+        driver.xdotool("mousemove_relative", "--", 1, 0)
+        self.check("hidden and shown at once over the same cell, the tip comes back",
+                   self.tip(), "report-001.docx")
         self.probe("syscommand", SC_MINIMIZE)
         self.wait_state("visible", "0")
         # Other hits while the window is hidden; the pointer stays over the same cell.

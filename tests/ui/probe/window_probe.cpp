@@ -8,6 +8,7 @@
 //
 //   window_probe.exe state | close | resize WIDTH HEIGHT | linedown | settext TEXT | tip
 //   window_probe.exe syscommand CODE | tray MOUSE-MESSAGE | menu | menukey KEY... | box | boxok
+//   window_probe.exe hideshow
 //
 // "syscommand" and "tray" post WM_SYSCOMMAND and the icon's callback message (0x8001, icon 1,
 // CODE and MOUSE-MESSAGE in decimal or 0x hex): posted, because the program then sits in a modal
@@ -15,7 +16,8 @@
 // place and each item's id, state, text and place. "menukey" posts keys (VK codes) to that
 // menu as the keyboard would. "box" prints the message box (class #32770) owned by the window:
 // caption, text and its OK button's place on the screen; "boxok" presses that button. "tip"
-// prints whether the program's hover tip is shown, and its text.
+// prints whether the program's hover tip is shown, and its text. "hideshow" posts the
+// minimise command and the icon's double-click at once: the window hides and comes back.
 //
 //   window_probe.exe showmenu X Y MS ITEM... | front MS [CURSOR]   (no Kestrix window needed)
 //
@@ -588,6 +590,11 @@ int wmain(int argc, wchar_t** argv) {
         result = PrintBox(main, command == L"boxok");
     } else if (command == L"boxpress" && argc > 2) {
         result = PressBoxButton(main, static_cast<int>(std::wcstol(argv[2], nullptr, 0)));
+    } else if (command == L"hideshow") {
+        // Hidden and shown again before Wine's mouse tracking notices that the pointer left,
+        // as ALT+Z pressed twice in quick succession does.
+        ::PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ::PostMessageW(main, 0x8001, 1, WM_LBUTTONDBLCLK);
     } else if (command == L"tip") {
         result = PrintTip(main);
     } else if (command == L"linedown") {
