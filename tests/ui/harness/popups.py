@@ -192,8 +192,10 @@ class Popups:
                 if len(places) == len(items):
                     break
         replica_shot = self.screen_shot(name + "-replica")
-        replica.stdout.close()
+        # Shot: the replica has served, no need to wait the seconds it stays open.
+        replica.kill()
         replica.wait(timeout=30)
+        replica.stdout.close()
         _replicas[kind] = places
         same = len(places) == len(items) and same_pixels(shot, replica_shot, menu)
         return same, shot

@@ -49,9 +49,11 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         cls.config_dir = os.path.join(cls.machine.user_documents, "Kestrix", "config")
         cls.ini = os.path.join(cls.config_dir, "filters.ini")
         # A first start writes the English defaults, kept for the reset to be compared with.
-        cls.start_class_program()
-        cls.machine.probe("close")
-        cls.process.wait_exit()
+        # They are written before the window is made: once it has a title the file is whole.
+        first = cls.machine.start("kxsearch_sim.exe", cls.launch_env(), log_name="first-start")
+        driver.wait_until("the first start's window", lambda: driver.parse_lines(
+            cls.machine.probe("state")).get("title"))
+        first.kill()
         cls.defaults = os.path.join(cls.machine.folder, "defaults-en.ini")
         shutil.copyfile(cls.ini, cls.defaults)
         with open(cls.defaults, "rb") as reader:
