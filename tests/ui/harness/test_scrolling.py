@@ -13,6 +13,22 @@ DOCUMENTS = 1
 
 class Scrolling(driver.WindowTest):
 
+    def test_row_numbers_follow_the_rows_when_scrolled_one_row(self):
+        d = self.defs
+        self.search("report", 41)
+        top = d.row_top(0) + 2
+        width, height = d.column_right(0) - 4, d.number("list.row_height") - 4
+        before = self.shot("numbers-before")
+        self.check("the first row's number cell differs from the second's",
+                   before.same_area(before, 2, top, width, height, other_y=top + d.number(
+                       "list.row_height")), False)
+        self.probe("linedown")
+        after = self.shot("numbers-after")
+        # Row 1 (number 2) now at the top, in its own colour: the same pixels as before.
+        self.check("one row down, the top row shows the number the second row showed",
+                   after.same_area(before, 2, top, width, height,
+                                   other_y=top + d.number("list.row_height")), True)
+
     def test_a_wheel_notch_then_a_line_down(self):
         d = self.defs
         self.search("report", 41)

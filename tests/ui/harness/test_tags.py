@@ -3,6 +3,7 @@ to the title, the status line and the marks, and how a narrow window wraps the t
 second row and hides those that fit in neither. Child controls are not X windows under Wine,
 so the probe reads their places, marks and captions."""
 
+import os
 import unittest
 
 from tests.ui.harness import driver
@@ -13,6 +14,14 @@ DOCUMENTS = 1
 
 
 class TagBar(driver.WindowTest):
+    # A file on Wine's C: whose removal the simulator turns into a journal record.
+    program_env = {"KX_SIM_FOLLOW_DELETES": "1"}
+
+    @classmethod
+    def prepare(cls):
+        cls.doomed = os.path.join(cls.machine.drive_c, "Reports", "report-040.docx")
+        os.makedirs(os.path.dirname(cls.doomed))
+        open(cls.doomed, "w").close()
 
     def test_tags_before_a_search(self):
         tags = self.tags()
@@ -25,6 +34,8 @@ class TagBar(driver.WindowTest):
         in_row = in_row and tags[0].x == d.number("tags.row_left")
         self.check("seven tags in one row at y 55 from x 15, 10 pixels apart",
                    (len(tags), in_row), (int(d.values["categories.en.count"]), True))
+        self.check("no tag is marked before the first click",
+                   [tag.marked for tag in tags], [False] * len(tags))
 
     def test_a_tag_click_filters_and_marks_the_tag(self):
         self.search("report", 41)
@@ -56,6 +67,37 @@ class TagBar(driver.WindowTest):
         self.resize(1200, 750)
         back = [tag for tag in self.tags() if tag.visible and tag.y == first]
         self.check("widened again: every tag back in the first row", len(back), len(tags))
+
+    def test_counts_leave_out_a_hit_deleted_after_the_search(self):
+        self.click_tag(0)
+        self.search("report", 41)
+        os.remove(self.doomed)
+        documents = self.caption(DOCUMENTS, 39)
+
+        def counted_again():
+            # A re-sort counts the tags again on the hits the search kept.
+            self.click_header(2, settle=1)
+            return self.tag(DOCUMENTS).caption == documents
+
+        try:
+            driver.wait_until("the Documents count without the deleted file", counted_again)
+        except TimeoutError:
+            pass
+        tags = self.tags()
+        self.check("a category leaves out the hit deleted after the search",
+                   tags[DOCUMENTS].caption, documents)
+        self.check("All Files still counts every hit of the search", tags[0].caption,
+                   self.caption(0, 41))
+
+    def test_a_tag_click_with_an_empty_box_counts_nothing(self):
+        # The box emptied in one change keeps the hits; a tag click searches for nothing.
+        self.probe("settext", "")
+        self.click_tag(DOCUMENTS)
+        self.wait_state("title", self.text("IdleTitle"))
+        tags = self.tags()
+        self.check("a tag click with an empty box: every count 0",
+                   [tag.caption for tag in tags],
+                   [self.caption(k, 0) for k in range(len(tags))])
 
 
 if __name__ == "__main__":
