@@ -85,20 +85,23 @@ HitVector TakeHitVector(std::size_t wanted) {
     std::vector<KeptArray>& kept = Kept();
     if (kept.empty())
         return taken;
-    // The smallest array that is large enough, else the largest: a big array is not spent on
-    // a small list while a large one is being built. Of equal ones, the one with the most pages
-    // already mapped: whole-scan arrays all have the same capacity, and the one a broad letter
-    // filled spares the next broad letter its page faults.
+    // The smallest array that is large enough: a big array is not spent on a small list while
+    // a large one is being built. Of equal ones, the one with the most pages already mapped:
+    // whole-scan arrays all have the same capacity, and the one a broad letter filled spares
+    // the next broad letter its page faults. None large enough: a fresh one, and the kept
+    // arrays stay for the blocks that fit them (growing one would free its mapped pages).
     const auto better = [wanted](const KeptArray& a, const KeptArray& b) {
         const std::size_t x = a.hits.capacity();
         const std::size_t y = b.hits.capacity();
         if ((x >= wanted) != (y >= wanted))
             return x >= wanted;
         if (x != y)
-            return x >= wanted ? x < y : x > y;
+            return x < y;
         return a.touchedBytes > b.touchedBytes;
     };
     const auto best = std::min_element(kept.begin(), kept.end(), better);
+    if (best->hits.capacity() < wanted)
+        return taken;
     taken = std::move(best->hits);
     RememberTaken(taken, best->touchedBytes);
     kept.erase(best);

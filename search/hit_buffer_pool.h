@@ -14,7 +14,8 @@ namespace kx {
 struct MatchItem;
 using HitVector = std::vector<MatchItem>;
 
-// Takes an empty array, preferably one whose capacity is already at least `wanted` items.
+// Takes an empty kept array whose capacity is at least `wanted` items; without one, an empty
+// array with no capacity.
 HitVector TakeHitVector(std::size_t wanted);
 // Returns an array; it is kept (emptied, capacity intact) while the pool has room, else freed.
 void ReturnHitVector(HitVector&& hits);

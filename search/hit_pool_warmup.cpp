@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/process_state.h"
+#include "index/volume_index.h"
 #include "search/hit_buffer_pool.h"
 #include "search/match_item.h"
 #include "search/parallel_blocks.h"
@@ -36,9 +37,11 @@ std::size_t WarmHitPool(std::size_t records, std::size_t workers) {
         return 0;
     std::size_t pooled = 0;
     try {
-        const std::size_t perBlock = records / workers + 1;
+        // With the room a table keeps for the journal's appends: an array one record short of
+        // a whole scan would be passed over.
+        const std::size_t perBlock = RecordRoomFor(records / workers + 1);
         for (std::size_t k = 0; k < workers; ++k) {
-            const std::size_t items = k == 0 ? records : perBlock;
+            const std::size_t items = k == 0 ? RecordRoomFor(records) : perBlock;
             if (HitPoolBytes() + items * sizeof(MatchItem) > HitPoolKeepsBytes())
                 break;
             HitVector hits;
@@ -54,17 +57,24 @@ std::size_t WarmHitPool(std::size_t records, std::size_t workers) {
     return pooled;
 }
 
-void StartHitPoolWarmup(const SearchEngine& engine) {
-    if (sizeof(void*) < 8)
-        return;
+std::size_t ReadyRecordCount(const SearchEngine& engine) {
     // The volume list is complete and unchanging once the engine is ready.
     if (!engine.ready.load())
-        return;
+        return 0;
     std::size_t records = 0;
     for (const auto& volume : engine.volumes) {
         std::shared_lock<SrwLock> hold(volume->lock);
         records += volume->records.size();
     }
+    return records;
+}
+
+void StartHitPoolWarmup(const SearchEngine& engine) {
+    if (sizeof(void*) < 8)
+        return;
+    const std::size_t records = ReadyRecordCount(engine);
+    if (records == 0)
+        return;
     try {
         std::thread(WarmHitPool, records, WorkerCount()).detach();
     } catch (const std::exception&) {

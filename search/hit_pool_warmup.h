@@ -18,6 +18,9 @@ namespace kx {
 // failure ends it quietly. Returns the bytes handed to the pool.
 std::size_t WarmHitPool(std::size_t records, std::size_t workers);
 
+// Records of every volume of a ready engine; 0 before it is ready.
+std::size_t ReadyRecordCount(const SearchEngine& engine);
+
 // Counts the ready engine's records and warms the pool for them on a thread of its own;
 // without a thread to be had, nothing is warmed. Only a 64-bit process, whose address space
 // has room to keep such arrays, does it.

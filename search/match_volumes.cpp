@@ -199,9 +199,9 @@ void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, s
         block.begin = begin + length * p / parts;
         block.end = begin + length * (p + 1) / parts;
         // Arrays kept from earlier searches: no fresh page is touched unless this scan finds
-        // more hits than any before it.
-        // A block can hit each record (or earlier hit) it reads; the first reserves for all
-        // the others too, as their join target.
+        // more hits than any before it. A block can hit each record (or earlier hit) it reads;
+        // the first reserves room for the others too, as their join target (a fresh array
+        // when no kept one is that large: the room costs address space until it is written).
         std::size_t room = block.end - block.begin;
         if (!kReserveWholeScan && !candidates)
             room = 0;

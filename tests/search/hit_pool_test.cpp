@@ -29,7 +29,9 @@ class HitPool : public ::testing::Test {
     }
 };
 
-TEST_F(HitPool, GivesTheSmallestArrayLargeEnoughElseTheLargest) {
+// A scan whose block finds no kept array large enough must not take one and grow it: growing
+// frees the pages it had mapped, which another block could have written without a fault.
+TEST_F(HitPool, GivesTheSmallestArrayLargeEnoughAndKeepsEveryArrayWhenNoneIs) {
     ReturnHitVector(Written(100));
     ReturnHitVector(Written(5000));
     ReturnHitVector(Written(1000));
@@ -39,7 +41,9 @@ TEST_F(HitPool, GivesTheSmallestArrayLargeEnoughElseTheLargest) {
     EXPECT_GE(medium.capacity(), 1000u);
     EXPECT_LT(medium.capacity(), 5000u);
     EXPECT_TRUE(medium.empty());
-    HitVector largest = TakeHitVector(1000000);
+    EXPECT_EQ(TakeHitVector(1000000).capacity(), 0u);
+    EXPECT_EQ(HitPoolBytes(), 5100 * sizeof(MatchItem));
+    HitVector largest = TakeHitVector(5000);
     EXPECT_GE(largest.capacity(), 5000u);
     HitVector small = TakeHitVector(1);
     EXPECT_GE(small.capacity(), 100u);
@@ -74,10 +78,11 @@ TEST_F(HitPool, KeepsNoMoreWrittenBytesThanItsBound) {
 
 TEST_F(HitPool, WarmUpPoolsTheArraysOfAWholeScanForTheFirstKeystroke) {
     const std::size_t records = 100000;
-    EXPECT_EQ(WarmHitPool(records, 2), (records + records / 2 + 1) * sizeof(MatchItem));
-    // What the first scan's blocks ask for: room for every record, then one block's share.
-    EXPECT_GE(TakeHitVector(records).capacity(), records);
-    EXPECT_GE(TakeHitVector(records / 2 + 1).capacity(), records / 2 + 1);
+    EXPECT_GT(WarmHitPool(records, 2), (records + records / 2) * sizeof(MatchItem));
+    // What the first scan's blocks ask for: room for every record, then one block's share,
+    // even after the journal added a few hundred files.
+    EXPECT_GE(TakeHitVector(records + 500).capacity(), records + 500);
+    EXPECT_GE(TakeHitVector(records / 2 + 250).capacity(), records / 2 + 250);
     EXPECT_EQ(HitPoolBytes(), 0u);
 }
 
