@@ -31,6 +31,9 @@ def window_name(window):
 
 
 def resident_mib(name="kxsearch_sim.exe"):
+    """The largest resident size among processes running the program: Wine's launcher carries
+    the program's name in its command line too."""
+    largest = 0.0
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
@@ -41,10 +44,10 @@ def resident_mib(name="kxsearch_sim.exe"):
             with open("/proc/%s/status" % pid) as f:
                 for line in f:
                     if line.startswith("VmRSS:"):
-                        return int(line.split()[1]) / 1024.0
+                        largest = max(largest, int(line.split()[1]) / 1024.0)
         except OSError:
             continue
-    return 0.0
+    return largest
 
 
 def wait_for(what, test, seconds):
@@ -118,6 +121,11 @@ def main():
             title = window_name(window)
             for _ in range(40):  # clear the box
                 run("xdotool", "key", "BackSpace")
+            # The cleared box gives the idle title; only then can the first key's title be told
+            # from the last word's, which may be the same count.
+            deadline = time.monotonic() + 10
+            while "matches" in window_name(window) and time.monotonic() < deadline:
+                time.sleep(0.05)
             time.sleep(1.0)
             title = window_name(window)
             for length in range(1, len(word) + 1):

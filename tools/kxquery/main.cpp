@@ -17,6 +17,8 @@
 #include "filters/default_categories.h"
 #include "filters/filter_category.h"
 #include "index/search_engine.h"
+#include "search/hit_pool_warmup.h"
+#include "search/parallel_blocks.h"
 #include "search/search_state.h"
 #include "tools/kxquery/file_reading.h"
 #include "tools/kxquery/hit_printing.h"
@@ -118,6 +120,9 @@ int Search(const kx::query::Options& options) {
             return FailSearching(error, kRunFailed);
         kx::query::PrintVisibleHits(options.settings.details);
     } else if (!options.queriesFrom.empty()) {
+        // Timed like the window's keys: the window warms the pool once the index is ready,
+        // while the user reaches for the keyboard.
+        kx::WarmHitPool(kx::ReadyRecordCount(kx::SearchEngineInUse()), kx::WorkerCount());
         if (!kx::query::RunQueryList(window, options.queriesFrom, options.settings, &error))
             return FailSearching(error, kBadInput);
     } else if (!options.scriptFile.empty()) {
