@@ -14,7 +14,19 @@ from tests.ui.harness import driver
 load_tests = driver.load_tests_in_order
 
 
+SC_MINIMIZE = 0xF020
+WM_LBUTTONDBLCLK = 0x0203  # the tray icon's double-click, which shows the window
+
+
 class SearchAndList(driver.WindowTest):
+    # A file on Wine's C: whose removal the simulator turns into a journal record.
+    program_env = {"KX_SIM_FOLLOW_DELETES": "1"}
+
+    @classmethod
+    def prepare(cls):
+        cls.doomed = os.path.join(cls.machine.drive_c, "Photos", "photo-030.jpg")
+        os.makedirs(os.path.dirname(cls.doomed))
+        open(cls.doomed, "w").close()
 
     def test_ready_window_before_a_search(self):
         state = self.state()
@@ -75,6 +87,46 @@ class SearchAndList(driver.WindowTest):
         shot = self.shot("selected")
         self.check("a click selects row 2", shot.pixel(3, row2 + 5),
                    self.defs.colour("selected_row"))
+
+    def test_a_hit_whose_file_is_gone_shows_0_B_and_no_dates(self):
+        d = self.defs
+        # The last of the 31 rows, not painted yet, so its details are read only now.
+        self.search("photo", 31)
+        os.remove(self.doomed)
+        time.sleep(2)
+        for _ in range(45):
+            self.probe("linedown")
+        last = self.origin[3] - d.number("list.row_height") // 2
+        self.move(d.column_left(1) + 40, last)
+        self.check("the deleted file's hit is still the last row", self.tip(),
+                   "photo-030.jpg")
+        self.move(d.column_left(2) + 40, last)
+        self.check("a file whose attributes cannot be read: size 0 B", self.tip(), "0 B")
+        self.move(d.column_left(3) + 40, last)
+        self.check("a file whose attributes cannot be read: modified -", self.tip(), "-")
+        self.move(d.column_left(4) + 40, last)
+        self.check("a file whose attributes cannot be read: created -", self.tip(), "-")
+
+    def test_a_client_area_of_160_pixels_or_less_paints_nothing(self):
+        d = self.defs
+        top = d.number("list.top")
+        frame = 750 - self.resize(1200, 750).client[3]
+        behind_controls = (3, top - 20)  # left of the search box, the tags and the status line
+        painted = {}
+        for client_height in (top + 10, top):
+            # Hidden while resized, so that what shows after is only what the window paints.
+            self.probe("syscommand", SC_MINIMIZE)
+            self.wait_state("visible", "0")
+            self.probe("resize", 1200, client_height + frame)
+            self.probe("tray", WM_LBUTTONDBLCLK)
+            self.wait_state("visible", "1")
+            self.read_client_origin()
+            shot = self.shot("client-%d" % client_height)
+            painted[client_height] = shot.pixel(*behind_controls) == d.colour("background")
+        self.check("a client area 170 high: the list paints its background", painted[top + 10],
+                   True)
+        self.check("a client area 160 high: the list paints nothing", painted[top], False)
+        self.resize(1200, 750)
 
     def test_a_file_created_on_the_volume_shows_up_in_the_next_search(self):
         self.press("BackSpace", 6)
