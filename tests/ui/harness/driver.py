@@ -14,6 +14,8 @@ One module per behaviour area, tests/ui/harness/test_AREA.py, runnable alone wit
 
     from tests.ui.harness import driver
 
+    load_tests = driver.load_tests_in_order  # a class's tests run in the order written
+
     class TagBar(driver.WindowTest):
         language = "en"                      # "zh": the Chinese locale and texts
         # program = "exe"                    # kxsearch.exe instead of kxsearch_sim.exe
@@ -24,7 +26,7 @@ One module per behaviour area, tests/ui/harness/test_AREA.py, runnable alone wit
             ...                              # e.g. files below cls.machine.drive_c
 
         def test_a_tag_click_filters_the_list(self):
-            self.search("report")            # sets the box's text, waits for the title
+            self.search("report", 41)        # sets the box's text, waits for 41 hits' title
             self.click_tag(1)
             self.wait_state("title", self.matches_title(40))
             self.check("the clicked tag is marked", self.tag(1).marked, True)
@@ -32,17 +34,23 @@ One module per behaviour area, tests/ui/harness/test_AREA.py, runnable alone wit
 Every comparison goes through ``self.check(description, actual, expected)``: it prints
 "ok: ..." or "FAILED: ...", counts one check for the summary line, and lets the test go on
 (a failed check fails the test method at its end, through subTest). ``wait_state`` polls the
-probe until a key has a value and fails naming what it waited for; ``expect_state`` is the
+probe until a key has a value and raises naming what it waited for; ``expect_state`` is the
 same as a counted check. Values of the program (colours, geometry, texts) come from
-``self.defs`` (see Definitions), never typed into a test.
+``self.defs`` (see Definitions) and ``self.text(name)``, never typed into a test.
 
-The window is started once per class (setUpClass), ``start_program = False`` leaves that to
-the tests (``self.start()``). Tests within a class share that window and run in name order,
-so each one sets up what it relies on (search text, selected tag, size) instead of relying on
-the test before it.
+The window is started once per class (setUpClass, waiting for the ready title of the
+simulator build); with ``start_program = False`` the tests start it themselves through
+``start_class_program``. Tests within a class share that window and, with load_tests as
+above, run as a scenario in the order they are written; a test says in a comment what it
+takes over from the one before.
 
-Screenshots: ``shot = self.shot("name")`` returns a Shot whose ``pixel(x, y)`` (client
-coordinates, "r,g,b"), ``ink(x, y, w, h)`` and ``same_area(other, x, y, w, h)`` read it.
+Input: ``click``, ``move``, ``drag`` (client coordinates), ``type_text``, ``press``,
+``click_tag``, ``click_header``, ``resize``; ``self.probe(...)`` runs the window probe
+(tests/ui/probe/window_probe.cpp) in the class's prefix. Reading: ``state()``, ``tags()``,
+``tip()`` (the hover tip's text), ``cursor()`` and ``system_cursor(name)`` (the pointer's
+shape as the X server shows it). Screenshots: ``shot = self.shot("name")`` returns a Shot
+whose ``pixel(x, y)`` (client coordinates, "r,g,b"), ``ink(x, y, w, h)`` and
+``same_area(other, x, y, w, h)`` read it.
 
 Environment: KX_UI_BUILD (default build/windows-x64: bin/kxsearch.exe, bin/kxsearch_sim.exe,
 bin/window_probe.exe, bin/run_marker.exe), KX_UI_TIMEOUT (default 60 s, bounds every wait),

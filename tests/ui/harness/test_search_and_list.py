@@ -159,7 +159,7 @@ class SearchAndList(driver.WindowTest):
         self.check("every count 0 after an empty search", self.tag(0).caption,
                    self.caption(0, 0))
 
-    def test_screenshot_for_the_readme(self):
+    def test_the_last_screenshot_is_kept_in_the_artifacts(self):
         self.click_tag(0)
         self.type_text("report")
         self.expect_state("screenshot state: all files for report", "title",
