@@ -86,11 +86,20 @@ def main():
                     os.environ.get("KX_TIME_ROOT", "/usr")], check=True)
     print("volume of %d records written in %.0f s" % (records, time.monotonic() - started))
 
-    display = subprocess.Popen(["Xvfb", ":77", "-screen", "0", "1280x1024x24", "-nolisten",
-                                "tcp"], stderr=subprocess.DEVNULL)
-    env = dict(os.environ, DISPLAY=":77", WINEPREFIX=os.path.join(work, "prefix"),
+    # A display number the server picks itself: a fixed one may be taken, or left locked by
+    # an earlier run.
+    read_end, write_end = os.pipe()
+    display = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                                "1280x1024x24", "-nolisten", "tcp"], stderr=subprocess.DEVNULL,
+                               pass_fds=(write_end,))
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        sys.exit("time_window: Xvfb did not start")
+    env = dict(os.environ, DISPLAY=":" + number, WINEPREFIX=os.path.join(work, "prefix"),
                WINEDEBUG="-all", LC_ALL="en_US.UTF-8")
-    os.environ.update(DISPLAY=":77")
+    os.environ.update(DISPLAY=":" + number)
     program_process = None
     try:
         time.sleep(1)
