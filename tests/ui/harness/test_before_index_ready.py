@@ -22,8 +22,10 @@ class BeforeIndexReady(driver.WindowTest):
         if os.path.exists(release):
             os.remove(release)
         cls = type(self)
+        cls.starts = getattr(cls, "starts", 0) + 1
         cls.process = self.machine.start(
-            "kxsearch_sim.exe", self.launch_env({"KX_SIM_HOLD_INDEX": driver.winpath(release)}))
+            "kxsearch_sim.exe", self.launch_env({"KX_SIM_HOLD_INDEX": driver.winpath(release)}),
+            log_name="held-start-%d" % cls.starts)
         return release
 
     def wait_indexing_title(self):
