@@ -109,7 +109,7 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         if not chosen:
             driver.log("  (no menu opened at client y %d)" % y)
 
-    def search_for(self, text, hits):
+    def search_for(self, text, hits, description=None):
         # Typed again when the box did not take it: Wine can take the first click after another
         # program's window closed only as the window's activation.
         for _ in range(3):
@@ -118,7 +118,8 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
             if self.state().get("search") == text:
                 break
         self.check("the search box holds %r" % text, self.state().get("search"), text)
-        self.expect_state("one hit for %s" % text, "title", self.matches_title(hits))
+        self.expect_state(description or "one hit for %s" % text, "title",
+                          self.matches_title(hits))
 
     def selected_at_row0(self, shot):
         return self.pixel_at(shot, 3, self.defs.row_top(0) + 4)
@@ -225,7 +226,7 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
                 self.press_box(1)
         else:
             self.check("the menu opens again on the row", False, True)
-        self.search_for("notes", 1)
+        self.search_for("notes", 1, "one hit for notes again")
 
     def test_open_open_folder_and_properties_go_to_the_shell(self):
         self.list_command(self.first_row_y(), OPEN)
@@ -319,7 +320,7 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         self.check("the deleted file leaves the index", left, True)
 
     def test_a_directory_is_not_deleted_and_opens_as_a_folder(self):
-        self.search_for("Projects", 1)
+        self.search_for("Projects", 1, "one hit for the directory")
         self.list_command(self.first_row_y(), DELETE)
         self.confirm_delete()
         if not self.error_code("DeleteFailedFormat", "deleting a directory: the system's code"):
@@ -331,7 +332,7 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         self.close_window("ExplorerWClass", "Projects$", "Projects")
 
     def test_run_as_administrator_and_double_click_run_the_program(self):
-        self.search_for("tool", 1)
+        self.search_for("tool", 1, "one hit for tool.exe")
         marker = os.path.join(self.projects, "tool.exe.ran")
         if os.path.exists(marker):
             os.remove(marker)
