@@ -205,10 +205,10 @@ class Run:
 
     def _start_display(self):
         read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.work, "xvfb.log"), "w"))
+        with open(os.path.join(self.work, "xvfb.log"), "w") as xvfb_log:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten",
+                 "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=xvfb_log)
         os.close(write_end)
         with os.fdopen(read_end) as reader:
             number = reader.readline().strip()
@@ -379,9 +379,11 @@ class Program:
     def wait_exit(self, timeout=None):
         """The exit code, or None when the program is still running after the timeout."""
         try:
-            return self.process.wait(timeout=TIMEOUT if timeout is None else timeout)
+            code = self.process.wait(timeout=TIMEOUT if timeout is None else timeout)
         except subprocess.TimeoutExpired:
             return None
+        self._log.close()
+        return code
 
     @property
     def running(self):
@@ -391,6 +393,7 @@ class Program:
         if self.running:
             self.process.kill()
             self.process.wait()
+        self._log.close()
 
     def output(self):
         with open(self.log_path, errors="replace") as reader:
@@ -528,8 +531,9 @@ class WindowTest(unittest.TestCase):
     def tearDownClass(cls):
         if cls.process is not None and cls.process.running:
             cls.machine.probe("close")
-            if cls.process.wait_exit(10) is None:
-                cls.process.kill()
+            cls.process.wait_exit(10)
+        if cls.process is not None:
+            cls.process.kill()
         cls.machine.shutdown()
         log("  (%s: %.0f s)" % (cls.__name__, time.monotonic() - cls._started))
 
