@@ -128,13 +128,16 @@ def main():
         times = []
         for word in words:
             title = window_name(window)
-            for _ in range(40):  # clear the box
-                run("xdotool", "key", "BackSpace")
-            # The cleared box gives the idle title; only then can the first key's title be told
-            # from the last word's, which may be the same count.
+            # Clears the box. An emptied box keeps the last results on screen; Enter in it gives
+            # the idle title, and only then can the first key's title be told from the last
+            # word's, which may be the same count.
+            run("xdotool", "key", "--repeat", "40", "--delay", "30", "BackSpace")
+            run("xdotool", "key", "Return")
             deadline = time.monotonic() + 10
             while "matches" in window_name(window) and time.monotonic() < deadline:
                 time.sleep(0.05)
+            if "matches" in window_name(window):
+                print("  (the cleared box still shows %r)" % window_name(window))
             time.sleep(1.0)
             title = window_name(window)
             for length in range(1, len(word) + 1):
