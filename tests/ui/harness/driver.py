@@ -329,6 +329,13 @@ class Machine:
                     os.remove(link)
                     os.symlink(self.home, link)
 
+    def make_file(self, *parts):
+        """An empty file below this prefix's C:, its folders made as needed; returns its path."""
+        path = os.path.join(self.drive_c, *parts)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        open(path, "w").close()
+        return path
+
     @property
     def user_documents(self):
         # A link to this machine's HOME (see _copy_template), seen from inside the prefix.

@@ -24,9 +24,7 @@ class SearchAndList(driver.WindowTest):
 
     @classmethod
     def prepare(cls):
-        cls.doomed = os.path.join(cls.machine.drive_c, "Photos", "photo-030.jpg")
-        os.makedirs(os.path.dirname(cls.doomed))
-        open(cls.doomed, "w").close()
+        cls.doomed = cls.machine.make_file("Photos", "photo-030.jpg")
 
     def test_ready_window_before_a_search(self):
         state = self.state()

@@ -19,9 +19,7 @@ class TagBar(driver.WindowTest):
 
     @classmethod
     def prepare(cls):
-        cls.doomed = os.path.join(cls.machine.drive_c, "Reports", "report-040.docx")
-        os.makedirs(os.path.dirname(cls.doomed))
-        open(cls.doomed, "w").close()
+        cls.doomed = cls.machine.make_file("Reports", "report-040.docx")
 
     def test_tags_before_a_search(self):
         tags = self.tags()
