@@ -88,6 +88,12 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
         volume.records.pop_back();
         throw;
     }
+    try {
+        if (volume.namePairs.covered == added)
+            ExtendNamePairRuns(volume.records, volume.namePairs);
+    } catch (const std::bad_alloc&) {
+        // The runs stop short of this record, which the scan then never rules out.
+    }
     if (replaced != FrnMap::kAbsent)
         MarkDead(volume, replaced);
     volume.ForgetAttributes(frn);

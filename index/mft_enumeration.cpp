@@ -47,6 +47,7 @@ struct FreshTable {
     std::vector<std::vector<FileRecord>> blocks;
     std::vector<FileRecord> records;
     std::vector<NameSignature> nameSignatures;
+    NamePairRuns namePairs;
     NamePool names;
     FrnMap frnToIndex;
     std::uint64_t deadCount = 0;
@@ -261,6 +262,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
         if (!exiting) {
             table.deadCount = MapEnumeratedRecords(table.records, table.frnToIndex);
             ExtendNameSignatures(table.records, table.nameSignatures);
+            ExtendNamePairRuns(table.records, table.namePairs);
         }
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
@@ -272,6 +274,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
         std::unique_lock<SrwLock> guard(lock);
         std::swap(records, table.records);
         std::swap(nameSignatures, table.nameSignatures);
+        std::swap(namePairs, table.namePairs);
         std::swap(names, table.names);
         std::swap(frnToIndex, table.frnToIndex);
         deadCount = table.deadCount;

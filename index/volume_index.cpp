@@ -96,8 +96,11 @@ void VolumeIndex::Compact() {
             liveSignatures.push_back(nameSignatures[i]);
     }
     ExtendNameSignatures(liveRecords, liveSignatures);
+    NamePairRuns livePairs;
+    ExtendNamePairRuns(liveRecords, livePairs);
     records.swap(liveRecords);
     nameSignatures.swap(liveSignatures);
+    std::swap(namePairs, livePairs);
     names = std::move(livePool);
     frnToIndex = std::move(liveMap);
     deadCount = 0;

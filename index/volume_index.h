@@ -18,6 +18,7 @@
 #include "index/attribute_cache.h"
 #include "index/file_record.h"
 #include "index/frn_map.h"
+#include "index/name_pair_runs.h"
 #include "index/name_pool.h"
 #include "index/name_signature.h"
 #include "platform/srw_lock.h"
@@ -66,6 +67,8 @@ struct VolumeIndex {
     // table holds (a table filled by hand, an append that ran out of memory for it); the scan
     // reads the names of the records past its end.
     std::vector<NameSignature> nameSignatures;
+    // The letter pairs of each run of 16 records, over a prefix of the table likewise.
+    NamePairRuns namePairs;
     NamePool names;
     FrnMap frnToIndex;
     mutable SrwLock lock;

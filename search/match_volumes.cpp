@@ -12,6 +12,7 @@
 #include "search/category_classifier.h"
 #include "search/category_filter.h"
 #include "search/contains_folded.h"
+#include "search/pair_run_filter.h"
 #include "search/parallel_blocks.h"
 #include "search/search_run.h"
 #include "search/signature_filter.h"
@@ -48,6 +49,8 @@ struct VolumeScan {
     const NameSignature* signatures;  // of records [0, signedCount)
     std::size_t signedCount;
     NameSignature needed;  // the query's signature
+    const NamePairRuns* pairs;
+    PairQuery pairQuery;  // the query's letter pairs; empty: no run is ruled out
     std::uint16_t slot;
     const char16_t* needle;
     std::size_t n;
@@ -110,8 +113,8 @@ inline void AskForName(const FileRecord& record) {
 bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from, std::size_t to,
                     std::uint32_t* picked, std::size_t& count) {
     if (!block.candidates) {
-        if (!PickBySignature(scan.signatures, scan.signedCount, scan.needed, from, to, picked,
-                             count, ExitRequested)) {
+        if (!PickByPairsAndSignature(*scan.pairs, scan.pairQuery, scan.signatures, scan.signedCount,
+                                     scan.needed, from, to, picked, count, ExitRequested)) {
             return false;
         }
         for (std::size_t j = 0; j < count; ++j)
@@ -334,6 +337,8 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
                                   volume.nameSignatures.data(),
                                   std::min(volume.nameSignatures.size(), count),
                                   NameSignatureOf(folded.data(), folded.size()),
+                                  &volume.namePairs,
+                                  PairQueryOf(folded.data(), folded.size()),
                                   static_cast<std::uint16_t>(slot),
                                   folded.data(),
                                   folded.size(),

@@ -76,6 +76,21 @@ TEST(Compaction, KeepsEachNameSignatureWithItsRecordAndSignsTheRecordsAppendedUn
     EXPECT_EQ(volume.nameSignatures.back(), NameSignatureOf(u"journal.txt", 11));
 }
 
+// Runs are cut by position, so after compaction each run must sum up the names now at its
+// positions, the journal's appends included.
+TEST(Compaction, SumsUpTheLetterPairsOfTheRenumberedRecords) {
+    VolumeIndex volume;
+    Fill(volume, 30000, 3);
+    volume.namePairs.covered = 100;  // as after an append that ran out of memory
+    volume.Compact();
+    Journal(volume, USN_REASON_FILE_CREATE, MakeFileReference(90000, 1), kRootDirectoryFrn,
+            u"Journal.TXT");
+    NamePairRuns fresh;
+    ExtendNamePairRuns(volume.records, fresh);
+    ASSERT_EQ(volume.namePairs.covered, volume.records.size());
+    EXPECT_EQ(volume.namePairs.words, fresh.words);
+}
+
 TEST(Compaction, KeepsPathsIntact) {
     VolumeIndex volume;
     Fill(volume, 20002, 2);

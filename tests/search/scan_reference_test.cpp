@@ -136,21 +136,30 @@ TEST_F(ScanReference, LargeVolumesScannedInParallelBlocksKeepRecordOrder) {
     }
 }
 
-// The name signatures let the scan skip names, so a table whose signatures cover only some of
-// its records (filled by hand, or an append that ran out of memory for its signature) must read
-// the names of the rest; and a signature that left out a unit would lose hits.
-TEST_F(ScanReference, NameSignaturesSkipNoHitWhetherTheyCoverAllRecordsOrSome) {
+// The name signatures and letter-pair runs let the scan skip names, so a table whose summaries
+// cover only some of its records (filled by hand, or an append that ran out of memory for
+// them) must read the names of the rest; and a summary that left out a unit or a pair would
+// lose hits.
+TEST_F(ScanReference, NameSummariesSkipNoHitWhetherTheyCoverAllRecordsOrSome) {
     VolumeIndex& c = Volume(u"C:", 150000);
     VolumeIndex& d = Volume(u"D:", 3000);
     AddRecord(d, MakeFileReference(next_++, 1), kRootDirectoryFrn, u"Zeta 09 \u6587\u4ef6.txt");
     ASSERT_EQ(c.nameSignatures.size(), c.records.size());
-    const std::u16string queries[] = {u"a", u"bA", u"c_e", u"zzz", u"09", u"\u6587\u4ef6", u"a.t"};
-    for (const std::size_t covered : {c.records.size(), c.records.size() / 3, std::size_t{0}}) {
-        c.nameSignatures.resize(covered);
+    ASSERT_EQ(c.namePairs.covered, c.records.size());
+    const std::u16string queries[] = {u"a",  u"bA",  u"c_e",     u"zzz",          u"09",
+                                      u"ta", u"eta", u"Zeta 09", u"\u6587\u4ef6", u"a.t"};
+    const std::size_t all = c.records.size();
+    // The two summaries stop at different records: one of them alone must not rule out a hit.
+    const std::size_t pairsCovered[] = {all, all / 2 + 5, all, 7};
+    const std::size_t signed_[] = {all, all, all / 3, 0};
+    for (std::size_t round = 0; round < 4; ++round) {
+        c.nameSignatures.resize(signed_[round]);
+        c.namePairs.covered = pairsCovered[round];
         for (const std::u16string& query : queries) {
             const ResultList list = Scan(query, ScanOptions{1, nullptr});
             EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query))
-                << Utf16ToUtf8(query) << " with " << covered << " signatures";
+                << Utf16ToUtf8(query) << " with " << signed_[round] << " signatures and "
+                << pairsCovered[round] << " records in pair runs";
             EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
         }
     }
@@ -187,6 +196,8 @@ TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
                 char16_t* units = const_cast<char16_t*>(record.FoldedName());
                 units[0] = u'a', units[1] = u'b', units[2] = u'z';
                 c.nameSignatures[j] = NameSignatureOf(units, record.nameLength);
+                c.namePairs = NamePairRuns{};
+                ExtendNamePairRuns(c.records, c.namePairs);
                 return j;
             }
         }

@@ -22,6 +22,8 @@ inline std::uint64_t AddRecord(VolumeIndex& volume, std::uint64_t frn, std::uint
     AppendRecord(volume.records, volume.names, frn, parentFrn, name.data(),
                  static_cast<std::uint16_t>(name.size()), AttributesOf(isDirectory));
     ExtendNameSignatures(volume.records, volume.nameSignatures);
+    if (volume.namePairs.covered + 1 == volume.records.size())
+        ExtendNamePairRuns(volume.records, volume.namePairs);
     volume.frnToIndex.InsertOrAssign(frn, index);
     return index;
 }
