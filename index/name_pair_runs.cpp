@@ -11,16 +11,19 @@ using PairSet = std::array<std::uint64_t, kPairWords>;
 
 constexpr std::size_t kBulkRuns = 64;
 
+void AddPair(PairSet& set, int bit) {
+    set[static_cast<std::size_t>(bit) / 64] |= std::uint64_t{1} << (bit % 64);
+}
+
+// LetterPairBit's test, made once per unit instead of twice.
 void AddPairs(const FileRecord& record, PairSet& set) {
     const char16_t* folded = record.FoldedName();
     int before = -1;  // the letter before this unit, 0 to 25, or -1
     for (std::size_t i = 0; i < record.nameLength; ++i) {
         const char16_t unit = folded[i];
         const int letter = unit >= u'a' && unit <= u'z' ? unit - u'a' : -1;
-        if (before >= 0 && letter >= 0) {
-            const int bit = before * 26 + letter;
-            set[static_cast<std::size_t>(bit) / 64] |= std::uint64_t{1} << (bit % 64);
-        }
+        if (before >= 0 && letter >= 0)
+            AddPair(set, before * 26 + letter);
         before = letter;
     }
 }
@@ -66,11 +69,11 @@ void ExtendNamePairRuns(const std::vector<FileRecord>& records, NamePairRuns& ru
 }
 
 PairQuery PairQueryOf(const char16_t* folded, std::size_t length) {
-    std::array<std::uint64_t, kPairWords> wanted{};
+    PairSet wanted{};
     for (std::size_t i = 0; i + 1 < length; ++i) {
         const int bit = LetterPairBit(folded[i], folded[i + 1]);
         if (bit >= 0)
-            wanted[static_cast<std::size_t>(bit) / 64] |= std::uint64_t{1} << (bit % 64);
+            AddPair(wanted, bit);
     }
     PairQuery query;
     for (std::size_t w = 0; w < kPairWords; ++w) {

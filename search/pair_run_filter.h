@@ -31,7 +31,7 @@ inline bool PickByPairsAndSignature(const NamePairRuns& runs, const PairQuery& q
         if (k >= to)
             break;
         // Neighbouring runs that may hold it are read in one call, a vector at a time.
-        std::size_t end = k;
+        std::size_t end = runEnd(k);
         while (end < to && RunMayHold(runs, query, end / kPairRunRecords))
             end = runEnd(end);
         if (end > to)
