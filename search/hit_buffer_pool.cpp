@@ -118,15 +118,34 @@ void ReturnHitVector(HitVector&& hits) {
         std::lock_guard<std::mutex> guard(PoolMutexRef());
         touched = std::max(touched, ForgetTaken(hits));
         std::vector<KeptArray>& kept = Kept();
+        // Every slot taken: the smallest kept array may make way for a larger one, so that the
+        // arrays of small lists never crowd out the whole-scan array a broad letter needs.
+        auto leaving = kept.end();
+        if (kept.size() >= kMaxKeptArrays) {
+            leaving = std::min_element(kept.begin(), kept.end(),
+                                       [](const KeptArray& a, const KeptArray& b) {
+                                           return a.hits.capacity() < b.hits.capacity();
+                                       });
+            if (leaving->hits.capacity() >= hits.capacity())
+                leaving = kept.end();
+        }
         std::size_t bytes = touched;
         std::size_t capacity = hits.capacity() * sizeof(MatchItem);
-        for (const KeptArray& held : kept) {
-            bytes += held.touchedBytes;
-            capacity += held.hits.capacity() * sizeof(MatchItem);
+        std::size_t slots = 1;
+        for (auto held = kept.begin(); held != kept.end(); ++held) {
+            if (held == leaving)
+                continue;
+            bytes += held->touchedBytes;
+            capacity += held->hits.capacity() * sizeof(MatchItem);
+            ++slots;
         }
         // The room was reserved up front, so keeping an array never allocates.
-        if (kept.size() < kMaxKeptArrays && bytes <= kMaxKeptBytes &&
+        if (slots <= kMaxKeptArrays && bytes <= kMaxKeptBytes &&
             capacity <= kMaxKeptCapacityBytes) {
+            if (leaving != kept.end()) {
+                dropped = std::move(leaving->hits);
+                kept.erase(leaving);
+            }
             kept.push_back(KeptArray{std::move(hits), touched});
             return;
         }

@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <mutex>
+#include <new>
 #include <shared_mutex>
 
 #include "common/ascii_fold.h"
@@ -245,6 +246,31 @@ void ReturnBlocks(std::vector<Block>& blocks) {
     }
 }
 
+// A list stays on screen, holding its array, until the next one replaces it. A narrow list
+// left in the room a whole scan reserved would keep that room from the pool, and the next
+// broad letter would fault in a fresh one (a hundred megabytes at ten million names): a list
+// that fills little of its room moves into an array near its own size, kept or fresh, and the
+// large one goes back for the next scan.
+constexpr std::size_t kFitBelowShare = 8;
+
+HitVector FittedHits(HitVector hits) {
+    if (hits.size() > hits.capacity() / kFitBelowShare)
+        return hits;
+    try {
+        HitVector fitted = TakeHitVector(hits.size());
+        if (fitted.capacity() > 2 * hits.size()) {
+            ReturnHitVector(std::move(fitted));
+            fitted = HitVector();
+        }
+        fitted.assign(hits.begin(), hits.end());
+        ReturnHitVector(std::move(hits));
+        return fitted;
+    } catch (const std::bad_alloc&) {
+        // The list keeps its room: only the next scan's head start is lost.
+        return hits;
+    }
+}
+
 // The blocks' hits in block order, which is record order: one array moved when there is
 // one block, else one copy into an array kept from earlier searches.
 PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
@@ -259,7 +285,7 @@ PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
         for (Block& block : blocks) {
             HitVector& source = narrowed ? block.narrowed : block.hits;
             if (!source.empty())
-                return PooledHits(std::move(source));
+                return PooledHits(FittedHits(std::move(source)));
         }
         return PooledHits();
     }
@@ -273,7 +299,7 @@ PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
         const HitVector& source = narrowed ? blocks[b].narrowed : blocks[b].hits;
         joined.insert(joined.end(), source.begin(), source.end());
     }
-    return PooledHits(std::move(joined));
+    return PooledHits(FittedHits(std::move(joined)));
 }
 
 }  // namespace

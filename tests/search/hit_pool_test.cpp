@@ -76,6 +76,30 @@ TEST_F(HitPool, KeepsNoMoreWrittenBytesThanItsBound) {
     EXPECT_EQ(HitPoolBytes(), most / 2 * sizeof(MatchItem));
 }
 
+// The arrays of small lists come back too; a pool whose every slot holds one must still take
+// back the large array that spares a broad letter its page faults.
+TEST_F(HitPool, AFullPoolLetsItsSmallestArrayGoForALargerOne) {
+    std::vector<const MatchItem*> small;
+    for (std::size_t k = 0; k < 40; ++k) {
+        HitVector hits = Written(10 + k);
+        small.push_back(hits.data());
+        ReturnHitVector(std::move(hits));
+    }
+    const std::size_t smallBytes = HitPoolBytes();
+    HitVector large = Written(100000);
+    const MatchItem* largeData = large.data();
+    ReturnHitVector(std::move(large));
+    EXPECT_EQ(HitPoolBytes(), smallBytes - 38 * sizeof(MatchItem) + 100000 * sizeof(MatchItem))
+        << "the array of 38 items, the smallest kept, made way";
+    EXPECT_EQ(TakeHitVector(50000).data(), largeData);
+
+    // A smaller array than every kept one is not kept in their place.
+    ReturnHitVector(Written(100000));
+    const std::size_t before = HitPoolBytes();
+    ReturnHitVector(Written(5));
+    EXPECT_EQ(HitPoolBytes(), before);
+}
+
 TEST_F(HitPool, WarmUpPoolsTheArraysOfAWholeScanForTheFirstKeystroke) {
     const std::size_t records = 100000;
     EXPECT_GT(WarmHitPool(records, 2), (records + records / 2) * sizeof(MatchItem));
