@@ -253,15 +253,26 @@ void ReturnBlocks(std::vector<Block>& blocks) {
 // large one goes back for the next scan.
 constexpr std::size_t kFitBelowShare = 8;
 
+bool Roomy(const HitVector& hits, std::size_t items) {
+    return items <= hits.capacity() / kFitBelowShare;
+}
+
+// Empty, with room for `items`: a kept array at most twice that large, else a fresh one.
+HitVector ArrayNear(std::size_t items) {
+    HitVector near = TakeHitVector(items);
+    if (near.capacity() > 2 * items) {
+        ReturnHitVector(std::move(near));
+        near = HitVector();
+    }
+    near.reserve(items);
+    return near;
+}
+
 HitVector FittedHits(HitVector hits) {
-    if (hits.size() > hits.capacity() / kFitBelowShare)
+    if (!Roomy(hits, hits.size()))
         return hits;
     try {
-        HitVector fitted = TakeHitVector(hits.size());
-        if (fitted.capacity() > 2 * hits.size()) {
-            ReturnHitVector(std::move(fitted));
-            fitted = HitVector();
-        }
+        HitVector fitted = ArrayNear(hits.size());
         fitted.assign(hits.begin(), hits.end());
         ReturnHitVector(std::move(hits));
         return fitted;
@@ -289,17 +300,29 @@ PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
         }
         return PooledHits();
     }
-    // Into the first block's array when it has the room (it reserved it), else into one kept
-    // from earlier searches.
+    // Into the first block's array when it has the room (it reserved it) and the list fills
+    // enough of it, else into one kept from earlier searches or, for a narrow list, one near
+    // its size.
     HitVector& first = narrowed ? blocks.front().narrowed : blocks.front().hits;
-    HitVector joined = first.capacity() >= total ? std::move(first) : TakeHitVector(total);
+    HitVector joined;
+    if (first.capacity() < total) {
+        joined = TakeHitVector(total);
+    } else if (Roomy(first, total)) {
+        try {
+            joined = ArrayNear(total);
+        } catch (const std::bad_alloc&) {
+            joined = std::move(first);
+        }
+    } else {
+        joined = std::move(first);
+    }
     const bool appending = !joined.empty();
     joined.reserve(total);
     for (std::size_t b = appending ? 1 : 0; b < blocks.size(); ++b) {
         const HitVector& source = narrowed ? blocks[b].narrowed : blocks[b].hits;
         joined.insert(joined.end(), source.begin(), source.end());
     }
-    return PooledHits(FittedHits(std::move(joined)));
+    return PooledHits(std::move(joined));
 }
 
 }  // namespace
