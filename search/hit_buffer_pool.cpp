@@ -79,28 +79,36 @@ std::size_t ForgetTaken(const HitVector& hits) {
 
 }  // namespace
 
-HitVector TakeHitVector(std::size_t wanted) {
+HitVector TakeHitVector(std::size_t wanted, std::size_t most) {
     HitVector taken;
     std::lock_guard<std::mutex> guard(PoolMutexRef());
     std::vector<KeptArray>& kept = Kept();
-    if (kept.empty())
-        return taken;
-    // The smallest array that is large enough: a big array is not spent on a small list while
-    // a large one is being built. Of equal ones, the one with the most pages already mapped:
-    // whole-scan arrays all have the same capacity, and the one a broad letter filled spares
-    // the next broad letter its page faults. None large enough: a fresh one, and the kept
-    // arrays stay for the blocks that fit them (growing one would free its mapped pages).
-    const auto better = [wanted](const KeptArray& a, const KeptArray& b) {
-        const std::size_t x = a.hits.capacity();
-        const std::size_t y = b.hits.capacity();
-        if ((x >= wanted) != (y >= wanted))
-            return x >= wanted;
-        if (x != y)
-            return x < y;
-        return a.touchedBytes > b.touchedBytes;
+    // Of the arrays large enough (and not over `most`), the one whose mapped pages leave the
+    // fewest to fault in should all `wanted` items be written; of those, the smallest, so that
+    // a big array is not spent on a small list while a large one is being built; then the one
+    // with the most pages mapped. A whole-scan array a narrow list barely wrote must not be
+    // preferred to a slightly larger one a broad letter (or the warm-up) wrote through. None
+    // fits: a fresh one, and the kept arrays stay for the blocks that fit them (growing one
+    // would free its mapped pages).
+    const std::size_t wantedBytes = wanted * sizeof(MatchItem);
+    const auto fits = [wanted, most](const KeptArray& a) {
+        return a.hits.capacity() >= wanted && a.hits.capacity() <= most;
     };
-    const auto best = std::min_element(kept.begin(), kept.end(), better);
-    if (best->hits.capacity() < wanted)
+    const auto fresh = [wantedBytes](const KeptArray& a) {
+        return wantedBytes > a.touchedBytes ? wantedBytes - a.touchedBytes : 0;
+    };
+    auto best = kept.end();
+    for (auto held = kept.begin(); held != kept.end(); ++held) {
+        if (!fits(*held))
+            continue;
+        if (best == kept.end() || fresh(*held) < fresh(*best) ||
+            (fresh(*held) == fresh(*best) && (held->hits.capacity() < best->hits.capacity() ||
+                                              (held->hits.capacity() == best->hits.capacity() &&
+                                               held->touchedBytes > best->touchedBytes)))) {
+            best = held;
+        }
+    }
+    if (best == kept.end())
         return taken;
     taken = std::move(best->hits);
     RememberTaken(taken, best->touchedBytes);

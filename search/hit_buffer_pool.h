@@ -14,9 +14,9 @@ namespace kx {
 struct MatchItem;
 using HitVector = std::vector<MatchItem>;
 
-// Takes an empty kept array whose capacity is at least `wanted` items; without one, an empty
-// array with no capacity.
-HitVector TakeHitVector(std::size_t wanted);
+// Takes an empty kept array whose capacity is at least `wanted` items and at most `most`;
+// without one, an empty array with no capacity.
+HitVector TakeHitVector(std::size_t wanted, std::size_t most = SIZE_MAX);
 // Returns an array; it is kept (emptied, capacity intact) while the pool has room, else freed.
 void ReturnHitVector(HitVector&& hits);
 // Frees every kept array (tests, and the allocation-failure path).

@@ -259,11 +259,7 @@ bool Roomy(const HitVector& hits, std::size_t items) {
 
 // Empty, with room for `items`: a kept array at most twice that large, else a fresh one.
 HitVector ArrayNear(std::size_t items) {
-    HitVector near = TakeHitVector(items);
-    if (near.capacity() > 2 * items) {
-        ReturnHitVector(std::move(near));
-        near = HitVector();
-    }
+    HitVector near = TakeHitVector(items, 2 * items);
     near.reserve(items);
     return near;
 }

@@ -69,6 +69,47 @@ TEST_F(HitPool, PrefersTheArrayWithTheMostPagesMappedAndRemembersItsHighWater) {
     EXPECT_EQ(TakeHitVector(4000).data(), filledData);
 }
 
+// A scan that begins before the warm-up has given its arrays back reserves fresh whole-scan
+// room and writes only its own hits into it; those arrays come back a little smaller than the
+// warm-up's. The next broad letter must still take the arrays written through, block by block,
+// and not the smallest large enough, whose pages it would fault in.
+TEST_F(HitPool, TakesTheArrayNeedingFewestFreshPagesBeforeTheSmallestLargeEnough) {
+    HitVector warmWhole = Written(1100);
+    HitVector warmBlock = Written(560);
+    HitVector scanWhole;
+    scanWhole.reserve(1000);
+    scanWhole.resize(10);
+    HitVector scanBlock;
+    scanBlock.reserve(500);
+    scanBlock.resize(10);
+    const MatchItem* warmWholeData = warmWhole.data();
+    const MatchItem* warmBlockData = warmBlock.data();
+    const MatchItem* scanBlockData = scanBlock.data();
+    for (HitVector* hits : {&scanWhole, &warmWhole, &scanBlock, &warmBlock})
+        ReturnHitVector(std::move(*hits));
+
+    HitVector whole = TakeHitVector(1000);
+    EXPECT_EQ(whole.data(), warmWholeData);
+    HitVector block = TakeHitVector(500);
+    EXPECT_EQ(block.data(), warmBlockData);
+    // Among arrays that would need the same fresh pages, the smallest still goes first.
+    EXPECT_EQ(TakeHitVector(5).data(), scanBlockData);
+}
+
+// A narrow list moving out of a whole-scan array asks for an array near its size, and takes
+// none much larger: that would keep the large room from the next broad letter again.
+TEST_F(HitPool, TakesNoArrayAboveTheSizeAskedAtMost) {
+    HitVector large = Written(1000);
+    const MatchItem* largeData = large.data();
+    ReturnHitVector(std::move(large));
+    EXPECT_EQ(TakeHitVector(10, 20).capacity(), 0u);
+    HitVector near = Written(15);
+    const MatchItem* nearData = near.data();
+    ReturnHitVector(std::move(near));
+    EXPECT_EQ(TakeHitVector(10, 20).data(), nearData);
+    EXPECT_EQ(TakeHitVector(10).data(), largeData) << "the large array stayed in the pool";
+}
+
 TEST_F(HitPool, KeepsNoMoreWrittenBytesThanItsBound) {
     const std::size_t most = HitPoolKeepsBytes() / sizeof(MatchItem);
     ReturnHitVector(Written(most / 2));
