@@ -50,14 +50,25 @@ def resident_mib(name="kxsearch_sim.exe"):
     return largest
 
 
-def wait_for(what, test, seconds):
+def wait_for(what, test, seconds, describe=None):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         value = test()
         if value:
             return value
         time.sleep(0.01)
+    if describe:
+        print(describe())
     sys.exit("time_window: gave up waiting for %s" % what)
+
+
+def describe_start(process):
+    """What a run that never saw the main window had instead: whether the program still runs,
+    and the titles of the windows on the display."""
+    titles = [window_name(w) for w in run("xdotool", "search", "--name", ".").stdout.split()]
+    state = "running" if process.poll() is None else "exited with %s" % process.returncode
+    return "time_window: the program is %s; windows: %s" % (
+        state, ", ".join(repr(t) for t in titles if t) or "none")
 
 
 def type_key(window, key, before):
@@ -110,7 +121,7 @@ def main():
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         window = wait_for("the main window", lambda: run(
             "xdotool", "search", "--name", "^(Kestrix|Building|Initializing)").stdout.split()
-            [:1], 120)[0]
+            [:1], 120, lambda: describe_start(program_process))[0]
         wait_for("the index", lambda: "Ready" in window_name(window), 1800)
         print("index ready %.1f s after start, resident %.0f MiB" %
               (time.monotonic() - started, resident_mib()))
