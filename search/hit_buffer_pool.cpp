@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 #include "search/match_item.h"
@@ -91,22 +92,16 @@ HitVector TakeHitVector(std::size_t wanted, std::size_t most) {
     // fits: a fresh one, and the kept arrays stay for the blocks that fit them (growing one
     // would free its mapped pages).
     const std::size_t wantedBytes = wanted * sizeof(MatchItem);
-    const auto fits = [wanted, most](const KeptArray& a) {
-        return a.hits.capacity() >= wanted && a.hits.capacity() <= most;
-    };
-    const auto fresh = [wantedBytes](const KeptArray& a) {
-        return wantedBytes > a.touchedBytes ? wantedBytes - a.touchedBytes : 0;
+    // Smaller is better, compared in order.
+    const auto cost = [wantedBytes](const KeptArray& a) {
+        const std::size_t fresh = wantedBytes > a.touchedBytes ? wantedBytes - a.touchedBytes : 0;
+        return std::make_tuple(fresh, a.hits.capacity(), SIZE_MAX - a.touchedBytes);
     };
     auto best = kept.end();
     for (auto held = kept.begin(); held != kept.end(); ++held) {
-        if (!fits(*held))
-            continue;
-        if (best == kept.end() || fresh(*held) < fresh(*best) ||
-            (fresh(*held) == fresh(*best) && (held->hits.capacity() < best->hits.capacity() ||
-                                              (held->hits.capacity() == best->hits.capacity() &&
-                                               held->touchedBytes > best->touchedBytes)))) {
+        const bool fits = held->hits.capacity() >= wanted && held->hits.capacity() <= most;
+        if (fits && (best == kept.end() || cost(*held) < cost(*best)))
             best = held;
-        }
     }
     if (best == kept.end())
         return taken;
