@@ -175,12 +175,7 @@ std::uint64_t PageFaults() {
 }
 
 std::size_t LayoutFloorBytes(const VolumeIndex& volume) {
-    std::size_t bytes = 0;
-    for (const FileRecord& record : volume.records) {
-        bytes += sizeof(FileRecord) + (2 * static_cast<std::size_t>(record.nameLength) + 2) * 2 +
-                 2 * sizeof(std::uint64_t);
-    }
-    return bytes;
+    return static_cast<std::size_t>(volume.table.Memory().Total());
 }
 
 std::u16string Prefix(const char16_t* word, std::size_t length) {

@@ -55,8 +55,8 @@ std::size_t ResidentBytes();
 // Minor page faults of the whole process so far: each is a first touch of a page.
 std::uint64_t PageFaults();
 
-// The least memory a table can take: each record, its name twice with two terminators, and
-// one map entry (key and index).
+// The bytes each structure of a table uses (records, names, map, signatures, letter-pair
+// runs), without the pages they have reserved but not reached.
 std::size_t LayoutFloorBytes(const VolumeIndex& volume);
 
 // The 1 to 8 first code units of `word`, as a user typing it would search.

@@ -155,13 +155,13 @@ void BM_ApplyJournalBatch(benchmark::State& state, Operation operation) {
         }
 
         state.PauseTiming();
-        if (table.deadCount > kCompactionThreshold)
+        if (table.table.DeadCount() > kCompactionThreshold)
             table.Compact();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(journalRecords));
     state.counters["records_per_batch"] = static_cast<double>(lastBatchRecords);
-    state.counters["table_records"] = static_cast<double>(table.records.size());
+    state.counters["table_records"] = static_cast<double>(table.table.Size());
 }
 
 // A compaction of the 1 million record table with 10,001 dead records, the least that
@@ -175,17 +175,17 @@ void BM_Compact(benchmark::State& state) {
         {
             std::unique_lock<SrwLock> guard(table.lock);
             for (std::uint64_t i = 0; i <= kCompactionThreshold; ++i) {
-                table.frnToIndex.InsertOrAssign(deadFrn, table.records.size());
-                AppendRecord(table.records, table.names, deadFrn++, kRootDirectoryFrn,
-                             u"bench-dead.tmp", 14, FILE_ATTRIBUTE_ARCHIVE_BIT);
-                MarkDead(table, table.records.size() - 1);
+                std::uint64_t previous = 0;
+                table.table.AppendMapped(deadFrn++, kRootDirectoryFrn, u"bench-dead.tmp", 14,
+                                         FILE_ATTRIBUTE_ARCHIVE_BIT, &previous);
+                MarkDead(table, table.table.Size() - 1);
             }
         }
         state.ResumeTiming();
         table.Compact();
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * table.records.size()));
-    state.counters["live_records"] = static_cast<double>(table.records.size());
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * table.table.Size()));
+    state.counters["live_records"] = static_cast<double>(table.table.Size());
 }
 
 void RegisterAll() {

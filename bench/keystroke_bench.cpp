@@ -149,7 +149,7 @@ struct LegacyItem {
 };
 
 std::vector<LegacyItem> LegacyScan(const SearchEngine& engine, const std::u16string& query) {
-    const std::u16string folded = FoldAscii(query);
+    const FoldedNeedle needle(FoldAscii(query));
     struct Raw {
         std::uint64_t index;
         std::uint64_t frn;
@@ -158,11 +158,9 @@ std::vector<LegacyItem> LegacyScan(const SearchEngine& engine, const std::u16str
     VolumeIndex& volume = *engine.volumes.front();
     {
         std::shared_lock<SrwLock> guard(volume.lock);
-        for (std::size_t j = 0; j < volume.records.size(); ++j) {
-            const FileRecord& record = volume.records[j];
-            if (record.isDead == 0 && record.nameLength >= folded.size() &&
-                ContainsFolded(record.FoldedName(), record.nameLength, folded.data(),
-                               folded.size())) {
+        for (std::size_t j = 0; j < volume.table.Size(); ++j) {
+            const FileRecord& record = volume.table.Record(j);
+            if (!record.IsDead() && ContainsFolded(volume.table.Name(record), needle)) {
                 raw.push_back(Raw{j, record.frn});
             }
         }
@@ -188,7 +186,8 @@ std::size_t LegacyWindowSide(const std::vector<LegacyItem>& items) {
             readLock.Hold(item.volume);
             const HitRef hit{item.volume, item.recordIndex, item.frn, item.renumberGeneration};
             const FileRecord* record = FindHitRecord(*item.volume, hit);
-            sum += record != nullptr && RecordPassesCategory(*record, tag) ? 1 : 0;
+            sum +=
+                record != nullptr && RecordPassesCategory(item.volume->table, *record, tag) ? 1 : 0;
         }
     }
     std::vector<LegacyItem> visible(items);  // the visible list was a copy, even for all files
@@ -253,15 +252,20 @@ void BM_BandwidthBound(benchmark::State& state) {
     std::size_t bytes = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
-        std::uint64_t acc =
-            ReadEveryByte(volume.records.data(), volume.records.size() * sizeof(FileRecord));
-        bytes = volume.records.size() * sizeof(FileRecord);
-        for (std::size_t c = 0; c < volume.names.chunks.size(); ++c) {
-            const std::size_t used = c + 1 == volume.names.chunks.size()
-                                         ? volume.names.chunkUsed
-                                         : volume.names.chunkCapacity;
-            acc ^= ReadEveryByte(volume.names.chunks[c].get(), used * sizeof(char16_t));
-            bytes += used * sizeof(char16_t);
+        const FileTable& table = volume.table;
+        std::uint64_t acc = 0;
+        bytes = 0;
+        for (std::size_t s = 0; s < table.SegmentCount(); ++s) {
+            const std::size_t inSegment =
+                std::min(kSegmentRecords, table.Size() - s * kSegmentRecords);
+            acc ^= ReadEveryByte(table.Segment(s).records, inSegment * sizeof(FileRecord));
+            bytes += inSegment * sizeof(FileRecord);
+        }
+        const NamePool& names = table.Names();
+        for (std::uint64_t at = 0; at < names.BytesUsed(); at += names.ChunkBytes()) {
+            const std::uint64_t used = std::min(names.ChunkBytes(), names.BytesUsed() - at);
+            acc ^= ReadEveryByte(names.At(at), static_cast<std::size_t>(used));
+            bytes += static_cast<std::size_t>(used);
         }
         benchmark::DoNotOptimize(acc);
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());

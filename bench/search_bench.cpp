@@ -39,7 +39,7 @@ SearchEngine& EngineFor(Corpus corpus, std::size_t records) {
 void BM_Search(benchmark::State& state, Corpus corpus, std::u16string query) {
     const auto records = static_cast<std::size_t>(state.range(0));
     SearchEngine& engine = EngineFor(corpus, records);
-    const std::size_t scanned = engine.volumes.front()->records.size();
+    const std::size_t scanned = engine.volumes.front()->table.Size();
     std::size_t hits = 0;
     for (auto _ : state) {
         ResultList result = MatchVolumes(engine, query, SearchGeneration.load());

@@ -38,7 +38,7 @@ void BM_BuildVolume(benchmark::State& state, Corpus corpus) {
         volume->StopMonitor();
         if (!built)
             state.SkipWithError("Build failed");
-        records = volume->records.size();
+        records = volume->table.Size();
         if (records == 0)
             state.SkipWithError("empty table");
         const std::size_t after = ResidentBytes();

@@ -3,9 +3,8 @@
 // records to a fresh table, then mapping every frn once all are in. The table is checked against
 // the records the reply holds and against the invariants every table keeps.
 //
-// The device, the request loop and the parsing thread around these steps are left out: a
-// build reserves a million records and a 32 MiB name chunk, which under AddressSanitizer
-// would slow every input to a tenth of a second. The tests of Build cover those.
+// The device, the request loop and the parsing thread around these steps are left out; the
+// tests of Build cover those.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -25,14 +24,14 @@ using kx::fuzz::Require;
 constexpr std::size_t kEnumReplyBytes = 1048576;  // the reply buffer of a build
 constexpr std::size_t kPathChecks = 256;
 // Small chunks keep each input cheap and let names reach chunk ends; still room for the
-// longest name (32,767 code units, twice, with both terminators) and no more.
-constexpr std::uint64_t kChunkCodeUnits = 0x10000;
+// longest name (32,767 UTF-16 code units) and no more.
+constexpr unsigned kChunkShift = 16;
 
-bool SameRecord(const kx::FileRecord& record, const kx::UsnRecordView& view) {
+bool SameRecord(const kx::FileTable& table, const kx::FileRecord& record,
+                const kx::UsnRecordView& view) {
     return record.frn == view.frn && record.parentFrn == view.parentFrn &&
-           record.nameLength == view.nameLength &&
-           record.isDirectory == ((view.fileAttributes & 0x10u) != 0 ? 1u : 0u) &&
-           std::memcmp(record.name, view.name, view.nameLength * sizeof(char16_t)) == 0;
+           record.IsDirectory() == ((view.fileAttributes & 0x10u) != 0) &&
+           table.NameEquals(record, view.name, view.nameLength);
 }
 
 }  // namespace
@@ -47,10 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kx::VolumeIndex volume;
     volume.rootPath = u"K:";
-    volume.names.chunkCapacity = kChunkCodeUnits;
-    volume.names.chunkUsed = kChunkCodeUnits;
-    kx::AppendEnumRecords(reply, replySize, volume.records, volume.names);
-    volume.deadCount = kx::MapEnumeratedRecords(volume.records, volume.frnToIndex);
+    volume.table = kx::FileTable(kChunkShift);
+    kx::AppendEnumRecords(reply, replySize, volume.table);
+    volume.table.MapAll();
 
     // The records the reply holds, in order, up to the first that cannot be trusted; each lies
     // inside the reply with its name inside its own record.
@@ -64,10 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(name >= reply + view.offset + kx::kUsnRecordV2HeaderSize);
         Require(name + view.nameLength * 2u <= reply + view.offset + view.recordLength);
         end = view.offset + view.recordLength;
-        Require(parsed < volume.records.size() && SameRecord(volume.records[parsed], view));
+        Require(parsed < volume.table.Size() &&
+                SameRecord(volume.table, volume.table.Record(parsed), view));
         ++parsed;
     }
-    Require(volume.records.size() == parsed);
+    Require(volume.table.Size() == parsed);
 
     kx::fuzz::CheckTable(volume, kPathChecks);
     return 0;

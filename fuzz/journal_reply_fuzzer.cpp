@@ -26,7 +26,7 @@ constexpr std::size_t kJournalReplyBytes = 65536;  // the monitor's reply buffer
 constexpr std::size_t kPathChecks = 256;
 constexpr std::int64_t kUsnBeforeRead = 0x1234;
 constexpr std::uint64_t kCompactAbove = 10000;
-constexpr std::uint64_t kChunkCodeUnits = 0x10000;
+constexpr unsigned kChunkShift = 16;
 // Dead records that put the crowded table a few deletions short of a compaction.
 constexpr std::uint64_t kCrowdDead = 9995;
 
@@ -38,7 +38,7 @@ constexpr std::uint32_t kAdditionReasons =
 struct LiveFile {
     std::u16string name;
     std::uint64_t parentFrn;
-    std::uint32_t isDirectory;
+    bool isDirectory;
     bool operator==(const LiveFile& other) const {
         return std::tie(name, parentFrn, isDirectory) ==
                std::tie(other.name, other.parentFrn, other.isDirectory);
@@ -52,14 +52,13 @@ constexpr std::uint64_t Frn(std::uint64_t record) {
 
 void Add(kx::VolumeIndex& volume, std::uint64_t frn, std::uint64_t parentFrn,
          const std::u16string& name, bool isDirectory) {
-    const std::uint64_t index = volume.records.size();
-    kx::AppendRecord(volume.records, volume.names, frn, parentFrn, name.data(),
-                     static_cast<std::uint16_t>(name.size()), isDirectory ? 0x10u : 0x20u);
-    volume.frnToIndex.InsertOrAssign(frn, index);
+    std::uint64_t previous = 0;
+    volume.table.AppendMapped(frn, parentFrn, name.data(), static_cast<std::uint16_t>(name.size()),
+                              isDirectory ? 0x10u : 0x20u, &previous);
 }
 
 void Kill(kx::VolumeIndex& volume, std::uint64_t frn) {
-    kx::MarkDead(volume, *volume.frnToIndex.Find(frn));
+    kx::MarkDead(volume, volume.table.IndexOf(frn));
 }
 
 // Records 16 to 24 (25 in the crowded table) as the seeds generator knows them: a tree below the
@@ -81,27 +80,18 @@ void AddSmallTree(kx::VolumeIndex& volume) {
 }
 
 // A file renamed thousands of times: every old name left a dead record under the same frn.
-// The dead records share one stored name, which spares thousands of appends per input.
 void AddCrowd(kx::VolumeIndex& volume) {
-    // A reply holds at most about a thousand records; room for them all spares regrowth.
-    volume.records.reserve(volume.records.size() + kCrowdDead + 1100);
-    kx::FileRecord old{};
-    old.frn = Frn(25);
-    old.parentFrn = Frn(17);
-    old.name = volume.names.Append(u"old", 3);
-    old.nameLength = 3;
-    old.isDead = 1;
-    volume.records.insert(volume.records.end(), kCrowdDead, old);
-    volume.deadCount += kCrowdDead;
+    for (std::uint64_t i = 0; i < kCrowdDead; ++i)
+        kx::MarkDead(volume, volume.table.Append(Frn(25), Frn(17), u"old", 3, 0x20u));
     Add(volume, Frn(25), Frn(17), u"renamed often", false);
 }
 
 LiveSet LiveFiles(const kx::VolumeIndex& volume) {
     LiveSet live;
-    for (const kx::FileRecord& record : volume.records) {
-        if (record.isDead == 0) {
-            live[record.frn] = {std::u16string(record.name, record.nameLength), record.parentFrn,
-                                record.isDirectory};
+    for (const kx::FileRecord& record : volume.table) {
+        if (!record.IsDead()) {
+            live[record.frn] = {volume.table.NameText(record), record.parentFrn,
+                                record.IsDirectory()};
         }
     }
     return live;
@@ -121,7 +111,7 @@ void ApplyToModel(LiveSet& live, const std::uint8_t* reply, std::size_t size) {
         if ((change.reason & kAdditionReasons) == 0)
             continue;
         LiveFile file{std::u16string(change.name, change.nameLength), change.parentFrn,
-                      (change.fileAttributes & 0x10u) != 0 ? 1u : 0u};
+                      (change.fileAttributes & 0x10u) != 0};
         const auto found = live.find(change.frn);
         if (found != live.end() && found->second.name == file.name)
             continue;  // the same name again: the parent is not compared
@@ -147,9 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     volume.rootPath = u"J:";
     volume.nextUsn = kUsnBeforeRead;
     // Small chunks keep each input cheap and let names reach chunk ends; still room for the
-    // longest name (32,767 code units, twice, with both terminators) and no more.
-    volume.names.chunkCapacity = kChunkCodeUnits;
-    volume.names.chunkUsed = kChunkCodeUnits;
+    // longest name (32,767 UTF-16 code units) and no more.
+    volume.table = kx::FileTable(kChunkShift);
     const int table = choice & 3;
     if (table != 0)
         AddSmallTree(volume);
@@ -161,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int read = 0; read < reads; ++read) {
         kx::ProcessJournalReply(volume, reply, replySize);
         ApplyToModel(expected, reply, replySize);
-        Require(volume.deadCount <= kCompactAbove);
+        Require(volume.table.DeadCount() <= kCompactAbove);
     }
 
     std::int64_t headerUsn = kUsnBeforeRead;

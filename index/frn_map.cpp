@@ -1,89 +1,68 @@
 #include "index/frn_map.h"
 
+#include <cstring>
+#include <new>
+
+#include "common/allocation_failure.h"
+
 namespace kx {
 
-namespace {
-
-// Grow when the table would pass 7/10 full: linear probing stays short below that.
-constexpr std::size_t MaxEntriesFor(std::size_t slotCount) {
-    return slotCount / 10 * 7;
-}
-
-}  // namespace
-
 void FrnMap::Clear() {
-    std::vector<Slot>().swap(slots_);
+    direct_.reset();
+    capacity_ = 0;
+    highestDirect_ = 0;
+    aside_.clear();
     size_ = 0;
-    shift_ = 64;
-    hasEmptyKey_ = false;
 }
 
-void FrnMap::Reserve(std::size_t count) {
-    std::size_t slotCount = 16;
-    while (MaxEntriesFor(slotCount) < count)
-        slotCount *= 2;
-    if (slotCount > slots_.size())
-        Grow(slotCount);
+void FrnMap::ReserveRecordNumbers(std::uint64_t highest, std::uint64_t records) {
+    if (highest >= capacity_ && highest < DirectReach(records))
+        Grow(highest, records);
 }
 
-void FrnMap::Grow(std::size_t slotCount) {
-    std::vector<Slot> old;
-    old.swap(slots_);
-    slots_.assign(slotCount, Slot{kEmptyKey, 0});
-    shift_ = 64;
-    for (std::size_t n = slotCount; n > 1; n >>= 1)
-        --shift_;
-    const std::size_t mask = slotCount - 1;
-    for (const Slot& slot : old) {
-        if (slot.key == kEmptyKey)
-            continue;
-        std::size_t i = SlotFor(slot.key);
-        while (slots_[i].key != kEmptyKey)
-            i = (i + 1) & mask;
-        slots_[i] = slot;
+void FrnMap::Grow(std::uint64_t number, std::uint64_t records) {
+    // Room past the number for the record numbers the journal will bring, which NTFS hands
+    // out from the low end: an eighth more, capped by the reach.
+    std::uint64_t capacity = number + 1 + (number + 1) / 8 + 4096;
+    if (capacity > DirectReach(records))
+        capacity = DirectReach(records);
+    const std::uint64_t bytes = capacity * sizeof(std::uint32_t);
+    if (bytes / sizeof(std::uint32_t) != capacity ||
+        static_cast<std::uint64_t>(static_cast<std::size_t>(bytes)) != bytes ||
+        LargeAllocationShouldFail(static_cast<std::size_t>(bytes))) {
+        throw std::bad_alloc();
     }
+    auto* table = static_cast<std::uint32_t*>(
+        std::calloc(static_cast<std::size_t>(capacity), sizeof(std::uint32_t)));
+    if (table == nullptr)
+        throw std::bad_alloc();
+    if (capacity_ > 0) {
+        // Only the slots up to the highest one written: the rest are zero in both.
+        std::memcpy(table, direct_.get(), (highestDirect_ + 1) * sizeof(std::uint32_t));
+    }
+    direct_.reset(table);
+    capacity_ = capacity;
 }
 
-std::uint64_t FrnMap::InsertOrAssign(std::uint64_t frn, std::uint64_t index) {
-    if (frn == kEmptyKey) {
-        const std::uint64_t previous = hasEmptyKey_ ? emptyKeyValue_ : kAbsent;
-        if (!hasEmptyKey_)
-            ++size_;
-        hasEmptyKey_ = true;
-        emptyKeyValue_ = index;
-        return previous;
-    }
-    if (slots_.empty() || size_ + 1 > MaxEntriesFor(slots_.size())) {
-        Grow(slots_.empty() ? 16 : slots_.size() * 2);
-    }
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = SlotFor(frn);
-    while (slots_[i].key != kEmptyKey) {
-        if (slots_[i].key == frn) {
-            const std::uint64_t previous = slots_[i].value;
-            slots_[i].value = index;
+std::uint64_t FrnMap::TakeAside(std::uint64_t frn) {
+    if (!aside_.empty()) {
+        const auto found = aside_.find(frn);
+        if (found != aside_.end()) {
+            const std::uint64_t previous = found->second;
+            aside_.erase(found);
             return previous;
         }
-        i = (i + 1) & mask;
     }
-    slots_[i] = Slot{frn, index};
     ++size_;
     return kAbsent;
 }
 
-const std::uint64_t* FrnMap::Find(std::uint64_t frn) const {
-    if (frn == kEmptyKey)
-        return hasEmptyKey_ ? &emptyKeyValue_ : nullptr;
-    if (slots_.empty())
-        return nullptr;
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = SlotFor(frn);; i = (i + 1) & mask) {
-        const Slot& slot = slots_[i];
-        if (slot.key == frn)
-            return &slot.value;
-        if (slot.key == kEmptyKey)
-            return nullptr;
-    }
+std::uint64_t FrnMap::BytesUsed() const {
+    // A node of the map aside: the pair, the link and the hash, the allocator's header, and a
+    // bucket.
+    constexpr std::uint64_t kAsideEntryBytes = 56;
+    const std::uint64_t direct = capacity_ > 0 ? (highestDirect_ + 1) * sizeof(std::uint32_t) : 0;
+    return direct + aside_.size() * kAsideEntryBytes;
 }
 
 }  // namespace kx

@@ -1,60 +1,135 @@
-// Map from file reference number to record index. Open addressing with linear probing: one
-// flat array of 16-byte slots, no node per entry, so ten million files cost one allocation and
-// a lookup touches one or two cache lines. Entries are only inserted or overwritten; the table
-// is rebuilt whole by compaction, so there is no erase.
+// Map from file reference number to record index. NTFS numbers its MFT records densely from 0,
+// so the map is first of all a table indexed by the record number (the low 48 bits of the frn)
+// that holds the record's position plus one, 4 bytes a record number, checked against the full
+// frn of the record it names: a sequential write per record to fill, one load and one compare
+// to look up, no hashing. What that table cannot hold goes to a small map aside:
+// - an frn displaced from its slot by another of the same record number (a record reused under
+//   a new sequence number while the old frn still names a dead record, until compaction);
+// - a record number beyond the table's reach, a few times the record count: a damaged or
+//   hostile reply cannot make the table larger than that, whatever numbers it claims.
+// Entries are only inserted or overwritten; compaction builds a new map, so there is no erase.
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <unordered_map>
 
 namespace kx {
 
 class FrnMap {
   public:
-    void Clear();
-    void Reserve(std::size_t count);
     static constexpr std::uint64_t kAbsent = ~0ull;
-    // Returns the index stored before, or kAbsent.
-    std::uint64_t InsertOrAssign(std::uint64_t frn, std::uint64_t index);
-    // Null when frn is absent.
-    const std::uint64_t* Find(std::uint64_t frn) const;
+    static constexpr std::uint64_t kRecordNumberMask = (std::uint64_t{1} << 48) - 1;
+
+    FrnMap() = default;
+    FrnMap(FrnMap&&) = default;
+    FrnMap& operator=(FrnMap&&) = default;
+
+    void Clear();
+
+    // Room for record numbers up to `highest` at once, when they are within the reach of a
+    // table of `records` records: a build knows both before it maps.
+    void ReserveRecordNumbers(std::uint64_t highest, std::uint64_t records);
+
+    // The index stored under frn, or kAbsent. frnAt(i) is the frn of the record at index i.
+    template <typename FrnAt>
+    std::uint64_t Find(std::uint64_t frn, FrnAt frnAt) const {
+        const std::uint64_t number = frn & kRecordNumberMask;
+        if (number < capacity_) {
+            const std::uint32_t slot = direct_.get()[number];
+            if (slot != 0 && frnAt(slot - 1) == frn)
+                return slot - 1;
+        }
+        if (aside_.empty())
+            return kAbsent;
+        const auto found = aside_.find(frn);
+        return found == aside_.end() ? kAbsent : found->second;
+    }
+
+    // Stores index under frn, where the record at index carries frn and the table holds
+    // `records` records; returns the index stored before, or kAbsent. Throws bad_alloc with
+    // the map unchanged.
+    template <typename FrnAt>
+    std::uint64_t InsertOrAssign(std::uint64_t frn, std::uint64_t index, std::uint64_t records,
+                                 FrnAt frnAt);
+
+    // Whether record number `number` may have a slot in the table of a map over `records`.
+    static bool WithinReach(std::uint64_t number, std::uint64_t records) {
+        return number < DirectReach(records);
+    }
+
     std::size_t Size() const { return size_; }
-    // Asks for the slot of frn to be brought into the cache. A bulk insert calls it a few keys
-    // ahead, so that the slot accesses, which the hash scatters over the whole table, overlap
-    // instead of each waiting for memory in turn.
-    void Prefetch(std::uint64_t frn) const {
-#if defined(__GNUC__)
-        if (!slots_.empty())
-            __builtin_prefetch(&slots_[SlotFor(frn)], 1);
-#else
-        (void)frn;
-#endif
-    }
-    std::size_t SlotCount() const {
-        return slots_.size();
-    }
+    std::size_t AsideCount() const { return aside_.size(); }
+    // Bytes of the direct table up to the highest record number it holds (what is resident of
+    // it when record numbers are dense) and of the map aside.
+    std::uint64_t BytesUsed() const;
 
   private:
-    struct Slot {
-        std::uint64_t key;
-        std::uint64_t value;
+    struct Free {
+        void operator()(std::uint32_t* table) const { std::free(table); }
     };
-    // No real frn has all bits set (sequence 0xFFFF and record 2^48-1), but replies are
-    // untrusted, so that key is kept apart instead of being refused.
-    static constexpr std::uint64_t kEmptyKey = ~0ull;
+    // Positions are kept plus one in 32 bits, 0 meaning none.
+    static constexpr std::uint64_t kDirectIndexLimit = 0xFFFFFFFFull;
 
-    // Fibonacci hashing: record numbers are dense and sequence numbers sit in the top bits,
-    // and the multiply spreads both over the index bits.
-    std::size_t SlotFor(std::uint64_t frn) const {
-        return static_cast<std::size_t>((frn * 0x9E3779B97F4A7C15ull) >> shift_);
-    }
-    void Grow(std::size_t slotCount);
+    static std::uint64_t DirectReach(std::uint64_t records) { return 4 * records + 65536; }
+    void Grow(std::uint64_t number, std::uint64_t records);
+    // After frn took a direct slot: its entry aside, if it had one, is dropped and returned.
+    std::uint64_t TakeAside(std::uint64_t frn);
 
-    std::vector<Slot> slots_;
+    // Zeroed by the system: slots never written are never touched, so room left for the
+    // journal's new record numbers costs address space only.
+    std::unique_ptr<std::uint32_t[], Free> direct_;
+    std::uint64_t capacity_ = 0;
+    std::uint64_t highestDirect_ = 0;
+    std::unordered_map<std::uint64_t, std::uint64_t> aside_;
     std::size_t size_ = 0;
-    unsigned shift_ = 64;
-    bool hasEmptyKey_ = false;
-    std::uint64_t emptyKeyValue_ = 0;
 };
+
+template <typename FrnAt>
+std::uint64_t FrnMap::InsertOrAssign(std::uint64_t frn, std::uint64_t index, std::uint64_t records,
+                                     FrnAt frnAt) {
+    const std::uint64_t number = frn & kRecordNumberMask;
+    const bool fits = index < kDirectIndexLimit;
+    if (fits && number >= capacity_ && number < DirectReach(records))
+        Grow(number, records);
+    if (number < capacity_) {
+        std::uint32_t& slot = direct_.get()[number];
+        const auto newSlot = static_cast<std::uint32_t>(index + 1);
+        if (slot == 0 && fits) {
+            slot = newSlot;
+            if (number > highestDirect_)
+                highestDirect_ = number;
+            return TakeAside(frn);
+        }
+        if (slot != 0) {
+            const std::uint64_t occupant = slot - 1;
+            const std::uint64_t occupantFrn = frnAt(occupant);
+            if (occupantFrn == frn) {
+                if (fits) {
+                    slot = newSlot;
+                } else {
+                    aside_.emplace(frn, index);
+                    slot = 0;
+                }
+                return occupant;
+            }
+            if (fits) {
+                // The newest frn of a record number takes its slot: that is the live file.
+                aside_.emplace(occupantFrn, occupant);
+                slot = newSlot;
+                return TakeAside(frn);
+            }
+        }
+    }
+    const auto [entry, inserted] = aside_.try_emplace(frn, index);
+    if (inserted) {
+        ++size_;
+        return kAbsent;
+    }
+    const std::uint64_t previous = entry->second;
+    entry->second = index;
+    return previous;
+}
 
 }  // namespace kx

@@ -17,11 +17,6 @@ constexpr std::uint32_t kJournalBufferBytes = 65536;
 constexpr std::uint32_t kRemovalReasons = USN_REASON_FILE_DELETE | USN_REASON_RENAME_OLD_NAME;
 constexpr std::uint32_t kAdditionReasons = USN_REASON_FILE_CREATE | USN_REASON_RENAME_NEW_NAME;
 
-bool SameName(const FileRecord& record, const UsnRecordView& change) {
-    return record.nameLength == change.nameLength &&
-           std::memcmp(record.name, change.name, change.nameLength * sizeof(char16_t)) == 0;
-}
-
 // Sleeps until the deadline on the monotonic clock, or until a stop request wakes it.
 void SleepFor(VolumeIndex& volume, std::chrono::milliseconds duration) {
     const auto deadline = std::chrono::steady_clock::now() + duration;
@@ -40,11 +35,12 @@ void Rebuild(VolumeIndex& volume) {
 }  // namespace
 
 void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
+    FileTable& table = volume.table;
     const std::uint64_t frn = change.frn;
     if ((change.reason & kRemovalReasons) != 0) {
-        const std::uint64_t* index = volume.frnToIndex.Find(frn);
-        if (index != nullptr)
-            MarkDead(volume, *index);
+        const std::uint64_t index = table.IndexOf(frn);
+        if (index != FileTable::kAbsent)
+            MarkDead(volume, index);
         volume.ForgetAttributes(frn);
         // A record that removes a name never adds one, even when it still carries the creation
         // bit: a temporary file created and deleted before its close reports both, and adding
@@ -55,46 +51,22 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& change) {
     if ((change.reason & kAdditionReasons) == 0)
         return;
 
-    std::uint64_t replaced = FrnMap::kAbsent;
-    if (const std::uint64_t* index = volume.frnToIndex.Find(frn)) {
-        const FileRecord& current = volume.records[*index];
-        if (current.isDead == 0) {
-            if (SameName(current, change)) {
-                // The same name reported again (the creation is reported once per new reason
-                // bit and at the close): nothing changes but the cached attributes.
-                volume.ForgetAttributes(frn);
-                return;
-            }
-            replaced = *index;
+    const std::uint64_t index = table.IndexOf(frn);
+    if (index != FileTable::kAbsent) {
+        const FileRecord& current = table.Record(static_cast<std::size_t>(index));
+        if (!current.IsDead() && table.NameEquals(current, change.name, change.nameLength)) {
+            // The same name reported again (the creation is reported once per new reason bit
+            // and at the close): nothing changes but the cached attributes.
+            volume.ForgetAttributes(frn);
+            return;
         }
     }
-    // Everything that allocates comes first, and the old record dies only once the new one is
-    // in: should memory run out, the table stays as it was before this record (a name written
-    // into the pool that no record points at is never seen).
-    const std::size_t added = volume.records.size();
-    AppendRecord(volume.records, volume.names, frn, change.parentFrn, change.name,
-                 change.nameLength, change.fileAttributes);
-    const bool covered = volume.nameSignatures.size() == added;
-    try {
-        if (covered) {
-            const FileRecord& record = volume.records.back();
-            volume.nameSignatures.push_back(
-                NameSignatureOf(record.FoldedName(), record.nameLength));
-        }
-        volume.frnToIndex.InsertOrAssign(frn, added);
-    } catch (const std::bad_alloc&) {
-        if (volume.nameSignatures.size() > added)
-            volume.nameSignatures.pop_back();
-        volume.records.pop_back();
-        throw;
-    }
-    try {
-        if (volume.namePairs.covered == added)
-            ExtendNamePairRuns(volume.records, volume.namePairs);
-    } catch (const std::bad_alloc&) {
-        // The runs stop short of this record, which the scan then never rules out.
-    }
-    if (replaced != FrnMap::kAbsent)
+    // The old record dies only once the new one is in: should memory run out, the table stays
+    // as it was before this record.
+    std::uint64_t replaced = FileTable::kAbsent;
+    table.AppendMapped(frn, change.parentFrn, change.name, change.nameLength, change.fileAttributes,
+                       &replaced);
+    if (replaced != FileTable::kAbsent)
         MarkDead(volume, replaced);
     volume.ForgetAttributes(frn);
 }
@@ -123,10 +95,10 @@ bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::si
         std::unique_lock<SrwLock> guard(volume.lock);
         whole = ApplyJournalReply(volume, reply, size);
     }
-    // deadCount has no other writer than this thread, so reading it unlocked here is safe;
+    // The dead count has no other writer than this thread, so reading it unlocked here is safe;
     // Compact takes the lock itself. It builds the compacted table aside, so running out of
     // memory leaves the table whole and current; the next batch tries again.
-    if (volume.deadCount > kCompactionThreshold) {
+    if (volume.table.DeadCount() > kCompactionThreshold) {
         try {
             volume.Compact();
         } catch (const std::bad_alloc&) {

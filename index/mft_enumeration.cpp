@@ -25,7 +25,6 @@ namespace kx {
 namespace {
 
 constexpr std::uint32_t kEnumBufferBytes = 1048576;
-constexpr std::size_t kRecordsReserved = 1000000;
 // Replies in flight between reader and parser. The reader waits when the parser falls this far
 // behind, so a volume of millions of files never holds more than this many replies at once;
 // the buffers are recycled, which also spares a fresh zeroed megabyte per request.
@@ -36,41 +35,6 @@ struct EnumBuffer {
     std::unique_ptr<std::uint64_t[]> storage{new std::uint64_t[kEnumBufferBytes / 8]()};
     std::uint32_t bytesReturned = 0;
     std::uint8_t* data() { return reinterpret_cast<std::uint8_t*>(storage.get()); }
-};
-
-// What a build fills before it is swapped into the volume. Until the count is known the
-// parser appends each reply's records to a block of its own, sized for the most records the
-// reply can hold, instead of to one growing array: that would copy every record at each
-// doubling and once more to trim the excess, and each copy writes memory fresh from the
-// system, whose first touch costs more than the parsing. The blocks are joined once, at the end.
-struct FreshTable {
-    std::vector<std::vector<FileRecord>> blocks;
-    std::vector<FileRecord> records;
-    std::vector<NameSignature> nameSignatures;
-    NamePairRuns namePairs;
-    NamePool names;
-    FrnMap frnToIndex;
-    std::uint64_t deadCount = 0;
-
-    std::vector<FileRecord>& BlockFor(std::size_t replyBytes) {
-        std::vector<FileRecord>& block = blocks.emplace_back();
-        if (replyBytes > kUsnReplyHeaderSize)
-            block.reserve((replyBytes - kUsnReplyHeaderSize) / kUsnRecordV2HeaderSize + 1);
-        return block;
-    }
-
-    // Moves the blocks into `records`, freeing each as soon as it is copied.
-    void JoinBlocks() {
-        std::size_t count = 0;
-        for (const std::vector<FileRecord>& block : blocks)
-            count += block.size();
-        records.reserve(std::max(RecordRoomFor(count), kRecordsReserved));
-        for (std::vector<FileRecord>& block : blocks) {
-            records.insert(records.end(), block.begin(), block.end());
-            std::vector<FileRecord>().swap(block);
-        }
-        blocks.clear();
-    }
 };
 
 struct EnumHandOff {
@@ -85,12 +49,12 @@ struct EnumHandOff {
     std::atomic<bool> outOfMemory{false};
 };
 
-void ParseOneReply(EnumBuffer& buffer, FreshTable& table) {
+void ParseOneReply(EnumBuffer& buffer, FileTable& table) {
     const std::size_t size = std::min<std::size_t>(buffer.bytesReturned, kEnumBufferBytes);
-    AppendEnumRecords(buffer.data(), size, table.BlockFor(size), table.names);
+    AppendEnumRecords(buffer.data(), size, table);
 }
 
-void ParseEnumBuffers(EnumHandOff& handOff, FreshTable& table) {
+void ParseEnumBuffers(EnumHandOff& handOff, FileTable& table) {
     for (;;) {
         std::unique_ptr<EnumBuffer> buffer;
         {
@@ -173,7 +137,7 @@ void ReadReplies(VolumeHandle volume, std::int64_t highUsn, EnumHandOff& handOff
 }
 
 // False when memory ran out on either thread; the table then holds a part of the volume only.
-bool EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) {
+bool EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FileTable& table) {
     EnumHandOff handOff;
     std::thread parser(ParseEnumBuffers, std::ref(handOff), std::ref(table));
     try {
@@ -193,33 +157,15 @@ bool EnumerateMft(VolumeHandle volume, std::int64_t highUsn, FreshTable& table) 
 
 }  // namespace
 
-void AppendEnumRecords(const std::uint8_t* reply, std::size_t size,
-                       std::vector<FileRecord>& records, NamePool& names) {
+void AppendEnumRecords(const std::uint8_t* reply, std::size_t size, FileTable& table) {
     UsnRecordReader reader(reply, size, kUsnReplyHeaderSize);
     UsnRecordView record;
     // A malformed record ends this reply only: the next reply starts afresh.
     while (!ExitRequested.load(std::memory_order_relaxed) &&
            reader.Next(&record) == UsnReadStatus::kRecord) {
-        AppendRecord(records, names, record.frn, record.parentFrn, record.name, record.nameLength,
+        table.Append(record.frn, record.parentFrn, record.name, record.nameLength,
                      record.fileAttributes);
     }
-}
-
-std::uint64_t MapEnumeratedRecords(std::vector<FileRecord>& records, FrnMap& frnToIndex) {
-    constexpr std::size_t kPrefetchAhead = 16;
-    std::uint64_t marked = 0;
-    const std::size_t count = records.size();
-    frnToIndex.Reserve(count);
-    for (std::uint64_t i = 0; i < count; ++i) {
-        if (i + kPrefetchAhead < count)
-            frnToIndex.Prefetch(records[i + kPrefetchAhead].frn);
-        const std::uint64_t previous = frnToIndex.InsertOrAssign(records[i].frn, i);
-        if (previous != FrnMap::kAbsent && records[previous].isDead == 0) {
-            records[previous].isDead = 1;
-            ++marked;
-        }
-    }
-    return marked;
 }
 
 bool VolumeIndex::Build(const std::u16string& drive) {
@@ -252,18 +198,15 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     // table or the new one, never one half emptied or half refilled.
     // Out of memory the build fails like one whose volume cannot be read: a fresh volume is
     // dropped, a rebuild keeps the table it had. Whatever was filled is freed on return.
-    FreshTable table;
+    // With the chunk size of the table it replaces (tests choose small chunks).
+    FileTable fresh(table.Names().ChunkShift());
     bool exiting = false;
     try {
-        if (!EnumerateMft(volumeHandle.get(), journal.NextUsn, table))
+        if (!EnumerateMft(volumeHandle.get(), journal.NextUsn, fresh))
             throw std::bad_alloc();
-        table.JoinBlocks();
         exiting = ExitRequested.load();
-        if (!exiting) {
-            table.deadCount = MapEnumeratedRecords(table.records, table.frnToIndex);
-            ExtendNameSignatures(table.records, table.nameSignatures);
-            ExtendNamePairRuns(table.records, table.namePairs);
-        }
+        if (!exiting)
+            fresh.MapAll();
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
         return false;
@@ -272,12 +215,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
     }
     {
         std::unique_lock<SrwLock> guard(lock);
-        std::swap(records, table.records);
-        std::swap(nameSignatures, table.nameSignatures);
-        std::swap(namePairs, table.namePairs);
-        std::swap(names, table.names);
-        std::swap(frnToIndex, table.frnToIndex);
-        deadCount = table.deadCount;
+        std::swap(table, fresh);
         // Under the lock with the table they describe, so that whoever reads the journal
         // position under it knows which changes the table holds.
         journalId = journal.UsnJournalID;

@@ -3,20 +3,22 @@
 // own signature can: there a pair shares its bit with about twenty others, so "ev" passes most
 // names holding both letters; here it has a bit of its own, and names that sit together in the
 // table (created together, in one folder) share most of their pairs, so a run's set stays small.
+// The runs are kept beside the records they sum up (see record_segment.h).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "index/file_record.h"
+#include "index/name_view.h"
 
 namespace kx {
 
 constexpr std::size_t kPairRunRecords = 16;
 constexpr std::size_t kLetterPairs = 26 * 26;
 constexpr std::size_t kPairWords = (kLetterPairs + 63) / 64;
+
+using PairSet = std::array<std::uint64_t, kPairWords>;
 
 // The bit of a pair of folded units, or -1 unless both are ASCII letters.
 constexpr int LetterPairBit(char16_t first, char16_t second) {
@@ -25,19 +27,12 @@ constexpr int LetterPairBit(char16_t first, char16_t second) {
     return (first - u'a') * 26 + (second - u'a');
 }
 
-// Word-major: words[w][run] is word w of that run's set, so that a query whose pairs fall in
-// one word reads 8 bytes per run.
-struct NamePairRuns {
-    std::array<std::vector<std::uint64_t>, kPairWords> words;
-    // The records summed up, a prefix of the table; a run reaching past it may hold any pair.
-    std::size_t covered = 0;
+inline void AddPair(PairSet& set, int bit) {
+    set[static_cast<std::size_t>(bit) / 64] |= std::uint64_t{1} << (bit % 64);
+}
 
-    std::size_t RunCount() const { return words[0].size(); }
-};
-
-// Adds the pairs of records [runs.covered, records.size()) to their runs. Throws bad_alloc with
-// the runs as they were before the record that did not fit.
-void ExtendNamePairRuns(const std::vector<FileRecord>& records, NamePairRuns& runs);
+// Adds the letter pairs of a name (folded as it goes) to `set`.
+void AddLetterPairs(const NameView& name, PairSet& set);
 
 // The letter pairs of a query, as the words and bits a run must hold.
 struct PairQuery {
@@ -49,16 +44,5 @@ struct PairQuery {
 };
 
 PairQuery PairQueryOf(const char16_t* folded, std::size_t length);
-
-// Whether run `run` may hold a name containing the query.
-inline bool RunMayHold(const NamePairRuns& runs, const PairQuery& query, std::size_t run) {
-    if ((run + 1) * kPairRunRecords > runs.covered)
-        return true;
-    for (std::size_t k = 0; k < query.wordCount; ++k) {
-        if ((runs.words[query.word[k]][run] & query.bits[k]) != query.bits[k])
-            return false;
-    }
-    return true;
-}
 
 }  // namespace kx

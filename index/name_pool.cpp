@@ -1,44 +1,68 @@
 #include "index/name_pool.h"
 
+#include <cstring>
 #include <new>
 
 #include "common/allocation_failure.h"
-#include "common/ascii_fold.h"
 
 namespace kx {
 
-const char16_t* NamePool::Append(const char16_t* name, std::uint16_t length) {
-    const std::uint64_t need = 2 * static_cast<std::uint64_t>(length) + 2;
-    if (chunkUsed + need > chunkCapacity) {
-        // calloc: a fresh chunk comes from the kernel already zeroed, so only the pages that
-        // names actually reach are ever touched.
-        const std::uint64_t units = chunkCapacity + kReadSlack;
-        auto* chunk = LargeAllocationShouldFail(units * sizeof(char16_t))
+std::uint64_t NamePool::Room(std::uint64_t bytes, std::uint64_t alignment) {
+    std::uint64_t at = (chunkUsed_ + alignment - 1) & ~(alignment - 1);
+    if (chunks_.empty() || at + bytes > ChunkBytes()) {
+        if (bytes > ChunkBytes() || (chunks_.size() + 1) << chunkShift_ > kOffsetLimit)
+            throw std::bad_alloc();
+        // calloc: a fresh chunk comes from the system already zeroed, so only the pages that
+        // names reach are ever touched, and the slack past its end reads as zeros.
+        const std::uint64_t size = ChunkBytes() + kReadSlack;
+        auto* chunk = LargeAllocationShouldFail(size)
                           ? nullptr
-                          : static_cast<char16_t*>(std::calloc(units, sizeof(char16_t)));
+                          : static_cast<std::uint8_t*>(std::calloc(size, 1));
         if (chunk == nullptr)
             throw std::bad_alloc();
         // Owned before the list grows, so that a failure to grow it frees the chunk.
-        std::unique_ptr<char16_t[], FreeChunk> owned(chunk);
-        chunks.push_back(std::move(owned));
-        chunkUsed = 0;
+        std::unique_ptr<std::uint8_t[], FreeChunk> owned(chunk);
+        chunks_.push_back(std::move(owned));
+        at = 0;
     }
-    char16_t* dst = chunks.back().get() + chunkUsed;
-    char16_t* folded = dst + length + 1;
-    for (std::uint16_t i = 0; i < length; ++i) {
-        const char16_t c = name[i];
-        dst[i] = c;
-        folded[i] = FoldAscii(c);
+    chunkUsed_ = at + bytes;
+    return ((chunks_.size() - 1) << chunkShift_) + at;
+}
+
+NamePool::Stored NamePool::Append(const char16_t* name, std::uint16_t length) {
+    char16_t any = 0;
+    for (std::uint16_t i = 0; i < length; ++i)
+        any |= name[i];
+    Stored stored;
+    stored.wide = any >= 0x80;
+    if (stored.wide) {
+        stored.offset = Room(2u * length, 2);
+        std::memcpy(WritableAt(stored.offset), name, 2u * length);
+    } else {
+        stored.offset = Room(length, 1);
+        auto* bytes = WritableAt(stored.offset);
+        for (std::uint16_t i = 0; i < length; ++i)
+            bytes[i] = static_cast<std::uint8_t>(name[i]);
     }
-    dst[length] = 0;
-    folded[length] = 0;
-    chunkUsed += need;
-    return dst;
+    return stored;
+}
+
+NamePool::Stored NamePool::AppendStored(const NameView& name) {
+    const std::uint64_t bytes = name.wide ? 2u * name.length : name.length;
+    Stored stored;
+    stored.wide = name.wide;
+    stored.offset = Room(bytes, name.wide ? 2 : 1);
+    std::memcpy(WritableAt(stored.offset), name.bytes, bytes);
+    return stored;
 }
 
 void NamePool::Clear() {
-    chunks.clear();
-    chunkUsed = chunkCapacity;
+    chunks_.clear();
+    chunkUsed_ = ChunkBytes();
+}
+
+std::uint64_t NamePool::BytesUsed() const {
+    return chunks_.empty() ? 0 : ((chunks_.size() - 1) << chunkShift_) + chunkUsed_;
 }
 
 }  // namespace kx

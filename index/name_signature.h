@@ -6,9 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "index/file_record.h"
+#include "common/ascii_fold.h"
+#include "index/name_view.h"
 
 namespace kx {
 
@@ -18,14 +18,18 @@ namespace kx {
 // "co" and "on" side by side.
 using NameSignature = std::uint64_t;
 
-// One bit per ASCII letter and one for all digits, so a letter's bit is set exactly when the
-// letter occurs; every other unit shares one of the five bits left.
+// One bit per ASCII letter, so a letter's bit is set exactly when the letter occurs; one for all
+// digits; one for every unit from 0x80 on, which no 8-bit name has, so that a query holding such
+// a unit passes over every 8-bit name in the first, streaming pass; the other units share the
+// four bits left.
 constexpr NameSignature NameSignatureBit(char16_t folded) {
     if (folded >= u'a' && folded <= u'z')
         return NameSignature{1} << (folded - u'a');
     if (folded >= u'0' && folded <= u'9')
         return NameSignature{1} << 26;
-    return NameSignature{1} << (27 + folded % 5);
+    if (folded >= 0x80)
+        return NameSignature{1} << 27;
+    return NameSignature{1} << (28 + folded % 4);
 }
 
 // A pair of adjacent units, hashed to one of the high 32 bits (multiplicative hashing: the top
@@ -35,19 +39,29 @@ constexpr NameSignature NameSignaturePairBit(char16_t first, char16_t second) {
     return NameSignature{1} << (32 + ((pair * 2654435761u) >> 27));
 }
 
-inline NameSignature NameSignatureOf(const char16_t* folded, std::size_t length) {
+// Folds as it goes, so that it serves stored names and folded queries alike.
+template <typename Unit>
+NameSignature NameSignatureOfUnits(const Unit* units, std::size_t length) {
     NameSignature signature = 0;
+    char16_t before = 0;
     for (std::size_t i = 0; i < length; ++i) {
-        signature |= NameSignatureBit(folded[i]);
-        if (i + 1 < length)
-            signature |= NameSignaturePairBit(folded[i], folded[i + 1]);
+        const char16_t unit = FoldAscii(static_cast<char16_t>(units[i]));
+        signature |= NameSignatureBit(unit);
+        if (i > 0)
+            signature |= NameSignaturePairBit(before, unit);
+        before = unit;
     }
     return signature;
 }
 
-// Gives every record from signatures.size() on its signature, so that the array covers the
-// table again. The caller holds the volume's lock exclusively, or the table is private.
-void ExtendNameSignatures(const std::vector<FileRecord>& records,
-                          std::vector<NameSignature>& signatures);
+inline NameSignature NameSignatureOf(const char16_t* folded, std::size_t length) {
+    return NameSignatureOfUnits(folded, length);
+}
+
+inline NameSignature NameSignatureOf(const NameView& name) {
+    return VisitUnits(name, [](const auto* units, std::size_t length) {
+        return NameSignatureOfUnits(units, length);
+    });
+}
 
 }  // namespace kx

@@ -16,11 +16,7 @@
 #include <vector>
 
 #include "index/attribute_cache.h"
-#include "index/file_record.h"
-#include "index/frn_map.h"
-#include "index/name_pair_runs.h"
-#include "index/name_pool.h"
-#include "index/name_signature.h"
+#include "index/file_table.h"
 #include "platform/srw_lock.h"
 #include "platform/volume_io.h"
 
@@ -62,22 +58,15 @@ struct VolumeIndex {
     void StopMonitor();
 
     std::u16string rootPath;
-    std::vector<FileRecord> records;
-    // The signature of records[i]'s folded name at [i]. It may cover fewer records than the
-    // table holds (a table filled by hand, an append that ran out of memory for it); the scan
-    // reads the names of the records past its end.
-    std::vector<NameSignature> nameSignatures;
-    // The letter pairs of each run of 16 records, over a prefix of the table likewise.
-    NamePairRuns namePairs;
-    NamePool names;
-    FrnMap frnToIndex;
+    // The records, their names and the map from frn to record (with the record count, the dead
+    // count and everything the scan keeps per record).
+    FileTable table;
     mutable SrwLock lock;
     UniqueVolumeHandle volumeHandle;
     std::uint64_t journalId = 0;
     std::int64_t nextUsn = 0;
     std::atomic<bool> monitorActive{false};
     std::thread monitorThread;
-    std::uint64_t deadCount = 0;
     AttributeCache attributeCache;
     mutable SrwLock attributeCacheLock;
 
@@ -94,21 +83,11 @@ struct VolumeIndex {
     std::condition_variable monitorSleepWake;
 };
 
-// Capacity to give a records array that is filled with count records: room for the journal's
-// appends as well, so that the first file created after a build or a compaction does not copy
-// the whole array while the monitor holds `lock` exclusively. Room never written is address
-// space only, not resident memory.
+// Capacity to give an array that may hold one item per record of a table of count records:
+// room for the journal's appends as well. Room never written is address space only.
 std::size_t RecordRoomFor(std::size_t count);
 
-// Units from the last "." of name to its end, the dot included; 0 when it has none.
-std::uint16_t ExtensionLengthOf(const char16_t* name, std::uint16_t nameLength);
-
-// Appends a record for a name; `lock` held exclusively (or the table is private).
-void AppendRecord(std::vector<FileRecord>& records, NamePool& names, std::uint64_t frn,
-                  std::uint64_t parentFrn, const char16_t* name, std::uint16_t nameLength,
-                  std::uint32_t fileAttributes);
-
-// Sets isDead and counts it, once. `lock` held exclusively.
+// Marks the record dead and counts it, once. `lock` held exclusively.
 void MarkDead(VolumeIndex& volume, std::uint64_t index);
 
 // Full path of a record: rootPath, then a backslash and a name per ancestor below the root,

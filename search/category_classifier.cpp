@@ -1,14 +1,29 @@
 #include "search/category_classifier.h"
 
+#include "common/ascii_fold.h"
+
 namespace kx {
 
 namespace {
 
-std::uint32_t HashUnits(const char16_t* units, std::size_t length) {
+// Folds as it goes, so that stored names of either width and folded extensions hash alike.
+template <typename Unit>
+std::uint32_t HashUnits(const Unit* units, std::size_t length) {
     std::uint32_t hash = 2166136261u;
     for (std::size_t i = 0; i < length; ++i)
-        hash = (hash ^ units[i]) * 16777619u;
+        hash = (hash ^ FoldAscii(static_cast<char16_t>(units[i]))) * 16777619u;
     return hash;
+}
+
+template <typename Unit>
+bool SameFolded(const std::u16string& folded, const Unit* units, std::size_t length) {
+    if (folded.size() != length)
+        return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (folded[i] != FoldAscii(static_cast<char16_t>(units[i])))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -41,20 +56,21 @@ CategoryClassifier::CategoryClassifier(std::shared_ptr<const CategoryList> categ
     }
 }
 
-std::uint64_t CategoryClassifier::MaskOfExtension(const char16_t* folded,
+std::uint64_t CategoryClassifier::MaskOfExtension(const NameView& name, std::size_t from,
                                                   std::size_t length) const {
-    const std::size_t size = slots_.size();
-    std::size_t at = HashUnits(folded, length) & (size - 1);
-    for (;;) {
-        const Slot& slot = slots_[at];
-        if (slot.extension.empty())
-            return 0;
-        if (slot.extension.size() == length &&
-            slot.extension.compare(0, length, folded, length) == 0) {
-            return slot.mask;
+    return VisitUnits(name, [&](const auto* units, std::size_t) {
+        const auto* extension = units + from;
+        const std::size_t size = slots_.size();
+        std::size_t at = HashUnits(extension, length) & (size - 1);
+        for (;;) {
+            const Slot& slot = slots_[at];
+            if (slot.extension.empty())
+                return std::uint64_t{0};
+            if (SameFolded(slot.extension, extension, length))
+                return slot.mask;
+            at = (at + 1) & (size - 1);
         }
-        at = (at + 1) & (size - 1);
-    }
+    });
 }
 
 }  // namespace kx

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "filters/filter_category.h"
-#include "index/file_record.h"
+#include "index/file_table.h"
 
 namespace kx {
 
@@ -26,12 +26,14 @@ class CategoryClassifier {
 
     // Bit k set when the record passes category k >= 1: a file whose extension is one of the
     // category's. Directories pass none. Bit 0 is never set.
-    std::uint64_t MaskOf(const FileRecord& record) const {
-        if (record.isDirectory != 0 || record.extensionLength == 0 || slots_.empty())
+    std::uint64_t MaskOf(const FileTable& table, const FileRecord& record) const {
+        if (record.IsDirectory() || record.extensionLength == 0 || slots_.empty())
             return 0;
-        return MaskOfExtension(record.FoldedExtension(), record.extensionLength);
+        const std::size_t length = table.ExtensionLength(record);
+        return MaskOfExtension(table.Name(record), record.nameLength - length, length);
     }
-    std::uint64_t MaskOfExtension(const char16_t* folded, std::size_t length) const;
+    // The categories of the extension name[from, from + length), folded as it is read.
+    std::uint64_t MaskOfExtension(const NameView& name, std::size_t from, std::size_t length) const;
 
   private:
     struct Slot {

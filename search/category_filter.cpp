@@ -17,15 +17,14 @@ std::shared_ptr<const CategoryList> ScanCategories() {
     return FilterCategoriesSnapshot();
 }
 
-bool RecordPassesCategory(const FileRecord& record, std::int32_t category) {
+bool RecordPassesCategory(const FileTable& table, const FileRecord& record, std::int32_t category) {
     if (category == 0)
         return true;
-    if (record.isDirectory != 0)
+    if (record.IsDirectory())
         return false;
     // The snapshot, not FilterCategories: it stays whole whichever thread asks.
     const auto categories = FilterCategoriesSnapshot();
-    return MatchCategory(std::u16string_view(record.name, record.nameLength), category,
-                         *categories);
+    return MatchCategory(table.NameText(record), category, *categories);
 }
 
 }  // namespace kx

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "filters/filter_category.h"
-#include "index/file_record.h"
+#include "index/file_table.h"
 
 namespace kx {
 
@@ -19,7 +19,7 @@ std::int32_t SelectedCategoryOrAll();
 
 // Category 0 passes every record; any other passes files (not directories) whose name, as
 // reported, has an extension of the category. The record's volume lock is held by the caller.
-bool RecordPassesCategory(const FileRecord& record, std::int32_t category);
+bool RecordPassesCategory(const FileTable& table, const FileRecord& record, std::int32_t category);
 
 // The category list that RecordPassesCategory applies, for the scan to classify hits against
 // while it counts them; any thread. A reset publishes a new list, which is how counts taken

@@ -38,10 +38,10 @@ int CompareFoldedUnits(const char16_t* a, std::size_t aLength, const char16_t* b
     return CompareValues(aLength, bLength);
 }
 
-std::uint64_t FoldedPrefixKey(const char16_t* folded, std::size_t length) {
+std::uint64_t FoldedPrefixKey(const NameView& name, std::size_t from) {
     std::uint64_t key = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        key = (key << 16) | (i < length ? folded[i] : 0u);
+    for (std::size_t i = from; i < from + 4; ++i)
+        key = (key << 16) | (i < name.length ? name.FoldedUnit(i) : 0u);
     return key;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "index/name_view.h"
 #include "search/match_item.h"
 
 namespace kx {
@@ -33,10 +34,10 @@ int CompareFoldedText(const std::u16string& a, const std::u16string& b);
 int CompareFoldedUnits(const char16_t* a, std::size_t aLength, const char16_t* b,
                        std::size_t bLength);
 
-// The first four folded units of a text packed high to low into 64 bits, shorter texts padded
-// with 0: comparing two of these as unsigned numbers orders texts as CompareFoldedText does,
-// except where they are equal, which leaves the order to the full comparison.
-std::uint64_t FoldedPrefixKey(const char16_t* folded, std::size_t length);
+// Units from..from+3 of a name, folded, packed high to low into 64 bits, a name that ends
+// before padded with 0: comparing two of these as unsigned numbers orders names as
+// CompareFoldedText does, except where they are equal, which leaves the order to the rest.
+std::uint64_t FoldedPrefixKey(const NameView& name, std::size_t from);
 
 // True when a goes before b for column and direction. Equal keys compare false both ways;
 // an unknown column compares false.

@@ -9,19 +9,6 @@
 
 namespace kx {
 
-namespace {
-
-// The newest record of frn, bound-checked; null when the file left the table.
-const FileRecord* NewestRecordOf(const VolumeIndex& volume, std::uint64_t frn) {
-    const std::uint64_t* index = volume.frnToIndex.Find(frn);
-    if (index == nullptr || *index >= volume.records.size())
-        return nullptr;
-    const FileRecord& record = volume.records[static_cast<std::size_t>(*index)];
-    return record.frn == frn ? &record : nullptr;
-}
-
-}  // namespace
-
 void LoadDetails(const HitRef& item, HitDetails& details) {
     if (details.detailsLoaded || item.volume == nullptr)
         return;
@@ -33,10 +20,10 @@ void LoadDetails(const HitRef& item, HitDetails& details) {
         // file's entry between the query and the store and leave a stale one behind.
         std::shared_lock<SrwLock> tableGuard(volume.lock);
         const FileRecord* own = FindHitRecord(volume, item);
-        isDirectory = own != nullptr && own->isDirectory != 0;
+        isDirectory = own != nullptr && own->IsDirectory();
         // Checked before the cache: a compaction may have dropped every record of a file whose
         // failed query was cached after its deletion, and such a hit must show as gone.
-        const FileRecord* newest = NewestRecordOf(volume, item.frn);
+        const FileRecord* newest = volume.table.NewestRecordOf(item.frn);
         if (newest != nullptr) {
             {
                 std::shared_lock<SrwLock> cacheGuard(volume.attributeCacheLock);

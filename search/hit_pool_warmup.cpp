@@ -64,7 +64,7 @@ std::size_t ReadyRecordCount(const SearchEngine& engine) {
     std::size_t records = 0;
     for (const auto& volume : engine.volumes) {
         std::shared_lock<SrwLock> hold(volume->lock);
-        records += volume->records.size();
+        records += volume->table.Size();
     }
     return records;
 }

@@ -15,21 +15,18 @@ void VolumeReadLock::Hold(VolumeIndex* volume) {
 }
 
 const FileRecord* FindHitRecord(const VolumeIndex& volume, const HitRef& item) {
+    const FileTable& table = volume.table;
     if (item.renumberGeneration == volume.renumberGeneration.load()) {
         // Appends never move a record, so the position still names the record found; the frn
         // comparison only guards against a hit that was built by hand with a wrong position.
-        if (item.recordIndex < volume.records.size()) {
-            const FileRecord& record = volume.records[static_cast<std::size_t>(item.recordIndex)];
+        if (item.recordIndex < table.Size()) {
+            const FileRecord& record = table.Record(static_cast<std::size_t>(item.recordIndex));
             if (record.frn == item.frn)
                 return &record;
         }
         return nullptr;
     }
-    const std::uint64_t* index = volume.frnToIndex.Find(item.frn);
-    if (index == nullptr || *index >= volume.records.size())
-        return nullptr;
-    const FileRecord& record = volume.records[static_cast<std::size_t>(*index)];
-    return record.frn == item.frn ? &record : nullptr;
+    return table.NewestRecordOf(item.frn);
 }
 
 HitRecordCopy CopyHitRecord(const HitRef& item, bool withName) {
@@ -42,9 +39,9 @@ HitRecordCopy CopyHitRecord(const HitRef& item, bool withName) {
         return copy;
     copy.present = true;
     if (withName)
-        copy.name.assign(record->name, record->nameLength);
-    copy.isDirectory = record->isDirectory != 0;
-    copy.isDead = record->isDead != 0;
+        copy.name = item.volume->table.NameText(*record);
+    copy.isDirectory = record->IsDirectory();
+    copy.isDead = record->IsDead();
     return copy;
 }
 

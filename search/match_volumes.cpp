@@ -46,15 +46,11 @@ struct Block {
 
 // What every block of one volume reads.
 struct VolumeScan {
-    const FileRecord* records;
-    const NameSignature* signatures;  // of records [0, signedCount)
-    std::size_t signedCount;
+    const FileTable* table;
     NameSignature needed;  // the query's signature
-    const NamePairRuns* pairs;
-    PairQuery pairQuery;  // the query's letter pairs; empty: no run is ruled out
+    PairQuery pairQuery;   // the query's letter pairs; empty: no run is ruled out
     std::uint16_t slot;
-    const char16_t* needle;
-    std::size_t n;
+    const FoldedNeedle* needle;
     std::uint64_t generation;
     const CategoryClassifier* classifier;  // null: nothing is counted or narrowed
     std::int32_t category;                 // narrowed list wanted for it; 0 for none
@@ -64,11 +60,11 @@ struct VolumeScan {
 
 // Why this is fast: records are visited in memory order and names were appended in the same
 // order, so every stream is read sequentially and the prefetcher keeps up. A record costs a
-// byte load of ExitRequested and a test of its 4-byte name signature; only a record whose name
-// may hold every unit of the query costs two flag tests and a length test before its name is
-// touched at all; the name is compared already folded, in place. Only hits cost more: a 16-byte
-// append to an array kept from earlier searches, and a table lookup of the extension's categories.
-// The shared generation counter, which other cores write, is read once per 1024 records.
+// test of its 8-byte name signature; only a record whose name may hold every unit of the query
+// costs a flag test and a length test before its name is touched at all; the name is compared
+// in place, folded as it is read. Only hits cost more: a 16-byte append to an array kept from
+// earlier searches, and a table lookup of the extension's categories. The shared generation
+// counter, which other cores write, is read once per 1024 records.
 inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& record,
                     std::size_t index) {
     const MatchItem item{record.frn, static_cast<std::uint32_t>(index), scan.slot, 0};
@@ -76,7 +72,7 @@ inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& reco
     if (scan.classifier == nullptr)
         return;
     ++block.counts[0];
-    std::uint64_t mask = scan.classifier->MaskOf(record);
+    std::uint64_t mask = scan.classifier->MaskOf(*scan.table, record);
     if (mask == 0)
         return;
     if (scan.category > 0 && ((mask >> scan.category) & 1u) != 0)
@@ -88,38 +84,44 @@ inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& reco
 }
 
 inline bool Matches(const VolumeScan& scan, const FileRecord& record) {
-    return record.isDead == 0 &&
-           (scan.n == 0 ||
-            (record.nameLength >= scan.n &&
-             ContainsFolded(record.FoldedName(), record.nameLength, scan.needle, scan.n)));
+    return !record.IsDead() && ContainsFolded(scan.table->Name(record), *scan.needle);
 }
 
 // How far ahead of the candidate being tested the scan asks for a candidate's name: far
 // enough for the name to arrive from memory while the ones before it are tested.
 constexpr std::size_t kNamesAhead = 16;
 
-// Records are 40 bytes, so the fields the test reads (name to isDead) cross a cache line in
-// half of them, and a name often does too: both ends are asked for.
+// A 24-byte record crosses a cache line in a third of the cases, and a name often does too:
+// both ends are asked for.
 inline void AskForRecord(const FileRecord& record) {
-    __builtin_prefetch(&record.name);
-    __builtin_prefetch(&record.isDead);
+    __builtin_prefetch(&record.frn);
+    __builtin_prefetch(&record.flags);
 }
-inline void AskForName(const FileRecord& record) {
-    __builtin_prefetch(record.FoldedName());
-    __builtin_prefetch(record.FoldedName() + record.nameLength);
+inline void AskForName(const FileTable& table, const FileRecord& record) {
+    const std::uint8_t* name = table.Names().At(record.NameOffset());
+    __builtin_prefetch(name);
+    __builtin_prefetch(name + (record.IsWide() ? 2u : 1u) * record.nameLength);
+}
+
+inline NameSignature SignatureOf(const FileTable& table, std::size_t index) {
+    return table.Segment(index >> kSegmentShift).signatures[index & (kSegmentRecords - 1)];
 }
 
 // The positions of [from, to) whose name may hold every unit of the query, into `picked`;
-// their records are asked for at once. False when the program is closing.
+// their records are asked for at once. A whole scan's [from, to) lies in one segment. False
+// when the program is closing.
 bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from, std::size_t to,
                     std::uint32_t* picked, std::size_t& count) {
+    const FileTable& table = *scan.table;
     if (!block.candidates) {
-        if (!PickByPairsAndSignature(*scan.pairs, scan.pairQuery, scan.signatures, scan.signedCount,
-                                     scan.needed, from, to, picked, count, ExitRequested)) {
+        const std::size_t base = from & ~(kSegmentRecords - 1);
+        if (!PickByPairsAndSignature(
+                table.Segment(from >> kSegmentShift), scan.pairQuery, scan.needed, from - base,
+                to - base, static_cast<std::uint32_t>(base), picked, count, ExitRequested)) {
             return false;
         }
         for (std::size_t j = 0; j < count; ++j)
-            AskForRecord(scan.records[picked[j]]);
+            AskForRecord(table.Record(picked[j]));
         return true;
     }
     // Typing ahead: the earlier hits' positions, gathered.
@@ -128,9 +130,9 @@ bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from
         if (ExitRequested.load(std::memory_order_relaxed))
             return false;
         const std::size_t index = scan.previous[k].recordIndex;
-        if (index >= scan.signedCount || (scan.signatures[index] & scan.needed) == scan.needed) {
+        if ((SignatureOf(table, index) & scan.needed) == scan.needed) {
             picked[count++] = static_cast<std::uint32_t>(index);
-            AskForRecord(scan.records[index]);
+            AskForRecord(table.Record(index));
         }
     }
     return true;
@@ -140,13 +142,14 @@ bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from
 // next chunk's candidates once this chunk's run out.
 void TestCandidates(const VolumeScan& scan, Block& block, const std::uint32_t* picked,
                     std::size_t count, const std::uint32_t* next, std::size_t nextCount) {
+    const FileTable& table = *scan.table;
     for (std::size_t j = 0; j < count; ++j) {
         const std::size_t ahead = j + kNamesAhead;
         if (ahead < count)
-            AskForName(scan.records[picked[ahead]]);
+            AskForName(table, table.Record(picked[ahead]));
         else if (ahead - count < nextCount)
-            AskForName(scan.records[next[ahead - count]]);
-        const FileRecord& record = scan.records[picked[j]];
+            AskForName(table, table.Record(next[ahead - count]));
+        const FileRecord& record = table.Record(picked[j]);
         if (Matches(scan, record))
             TakeHit(scan, block, record, picked[j]);
     }
@@ -164,12 +167,18 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
     std::size_t counts[2] = {0, 0};
     std::size_t current = 0;
     bool pending = false;
-    for (std::size_t chunk = block.begin; chunk < block.end; chunk += kGenerationCheckInterval) {
+    std::size_t chunkEnd = 0;
+    for (std::size_t chunk = block.begin; chunk < block.end; chunk = chunkEnd) {
         if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed))
             return false;
-        const std::size_t chunkEnd = block.end - chunk < kGenerationCheckInterval
-                                         ? block.end
-                                         : chunk + kGenerationCheckInterval;
+        chunkEnd = block.end - chunk < kGenerationCheckInterval ? block.end
+                                                                : chunk + kGenerationCheckInterval;
+        if (!block.candidates) {
+            // A chunk of a whole scan stays inside one segment.
+            const std::size_t segmentEnd = (chunk | (kSegmentRecords - 1)) + 1;
+            if (chunkEnd > segmentEnd)
+                chunkEnd = segmentEnd;
+        }
         const std::size_t next = 1 - current;
         if (!PickCandidates(scan, block, chunk, chunkEnd, picked[next], counts[next]))
             return false;
@@ -229,7 +238,7 @@ const HitVolume* NarrowableVolume(const ResultList* previous, const std::u16stri
     }
     const HitVolume& before = previous->volumes[slot];
     if (before.volume != &volume || before.renumberGeneration != volume.renumberGeneration.load() ||
-        before.recordCount > volume.records.size()) {
+        before.recordCount > volume.table.Size()) {
         return nullptr;
     }
     // Earlier hits are read by position, a record and a name at a time; a whole scan streams
@@ -334,6 +343,7 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
     if (!engine.ready.load() || ExitRequested.load())
         return result;
     const std::u16string folded = FoldAscii(query);
+    const FoldedNeedle needle(folded);
 
     const CategoryClassifier classifier(ScanCategories());
     const bool counting = classifier.Usable();
@@ -351,7 +361,7 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
     std::size_t wholeScan = 0;
     for (const std::unique_ptr<VolumeIndex>& volume : engine.volumes) {
         std::shared_lock<SrwLock> guard(volume->lock);
-        wholeScan += volume->records.size();
+        wholeScan += volume->table.Size();
     }
     // The volume list is complete and unchanging once `ready` is set.
     for (std::size_t slot = 0; slot < engine.volumes.size(); ++slot) {
@@ -367,7 +377,7 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
             entry.renumberGeneration = volume.renumberGeneration.load();
             entry.deathCount = volume.deathCounter.load();
             // A hit keeps its position in 32 bits: no table holds four billion records.
-            const std::size_t count = std::min<std::size_t>(volume.records.size(), UINT32_MAX);
+            const std::size_t count = std::min<std::size_t>(volume.table.Size(), UINT32_MAX);
             entry.recordCount = count;
             const HitVolume* before = NarrowableVolume(options.previous, folded, volume, slot);
             if (before != nullptr) {
@@ -378,15 +388,11 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
             } else {
                 AddBlocks(blocks, false, 0, count, wholeScan);
             }
-            const VolumeScan scan{volume.records.data(),
-                                  volume.nameSignatures.data(),
-                                  std::min(volume.nameSignatures.size(), count),
+            const VolumeScan scan{&volume.table,
                                   NameSignatureOf(folded.data(), folded.size()),
-                                  &volume.namePairs,
                                   PairQueryOf(folded.data(), folded.size()),
                                   static_cast<std::uint16_t>(slot),
-                                  folded.data(),
-                                  folded.size(),
+                                  &needle,
                                   generation,
                                   counting ? &classifier : nullptr,
                                   category,

@@ -6,24 +6,25 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "index/name_pair_runs.h"
+#include "index/record_segment.h"
 #include "search/signature_filter.h"
 
 namespace kx {
 
-// As PickBySignature, over only the runs of [from, to) that may hold the query's pairs.
-inline bool PickByPairsAndSignature(const NamePairRuns& runs, const PairQuery& query,
-                                    const NameSignature* signatures, std::size_t signedCount,
+// As PickBySignature over records [from, to) of one segment, whose first record is the table's
+// record `base`, reading only the runs that may hold the query's pairs.
+inline bool PickByPairsAndSignature(const RecordSegment& segment, const PairQuery& query,
                                     NameSignature needed, std::size_t from, std::size_t to,
-                                    std::uint32_t* picked, std::size_t& count,
+                                    std::uint32_t base, std::uint32_t* picked, std::size_t& count,
                                     const std::atomic<bool>& stop) {
+    const NameSignature* signatures = segment.signatures;
     if (query.Empty())
-        return PickBySignature(signatures, signedCount, needed, from, to, picked, count, stop);
+        return PickBySignature(signatures, needed, from, to, base, picked, count, stop);
     count = 0;
     const auto runEnd = [](std::size_t k) { return (k / kPairRunRecords + 1) * kPairRunRecords; };
     std::size_t k = from;
     while (k < to) {
-        while (k < to && !RunMayHold(runs, query, k / kPairRunRecords)) {
+        while (k < to && !RunMayHold(segment, query, k / kPairRunRecords)) {
             if (stop.load(std::memory_order_relaxed))
                 return false;
             k = runEnd(k);
@@ -32,12 +33,12 @@ inline bool PickByPairsAndSignature(const NamePairRuns& runs, const PairQuery& q
             break;
         // Neighbouring runs that may hold it are read in one call, a vector at a time.
         std::size_t end = runEnd(k);
-        while (end < to && RunMayHold(runs, query, end / kPairRunRecords))
+        while (end < to && RunMayHold(segment, query, end / kPairRunRecords))
             end = runEnd(end);
         if (end > to)
             end = to;
         std::size_t added = 0;
-        if (!PickBySignature(signatures, signedCount, needed, k, end, picked + count, added, stop))
+        if (!PickBySignature(signatures, needed, k, end, base, picked + count, added, stop))
             return false;
         count += added;
         k = end;

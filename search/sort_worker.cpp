@@ -199,7 +199,8 @@ SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
             continue;
         readLock.Hold(hit.volume);
         const FileRecord* record = FindHitRecord(*hit.volume, hit);
-        if (record != nullptr && ((classifier.MaskOf(*record) >> category) & 1u) != 0)
+        if (record != nullptr &&
+            ((classifier.MaskOf(hit.volume->table, *record) >> category) & 1u) != 0)
             items.push_back(sorted.items[i]);
     }
     auto narrowed = std::make_shared<ResultList>();
@@ -291,13 +292,13 @@ void SortWorker(const SortRequest& request) {
                 if (hit.volume != nullptr) {
                     readLock.Hold(hit.volume);
                     if (const FileRecord* record = FindHitRecord(*hit.volume, hit)) {
-                        const char16_t* name = record->FoldedName();
+                        const NameView name = hit.volume->table.Name(*record);
                         const std::size_t length = record->nameLength;
                         entry.length = static_cast<std::uint32_t>(length);
-                        entry.prefix = FoldedPrefixKey(name, length);
-                        entry.second = length > 4 ? FoldedPrefixKey(name + 4, length - 4) : 0;
-                        if (length > kKeyUnits)
-                            tails.append(name + kKeyUnits, length - kKeyUnits);
+                        entry.prefix = FoldedPrefixKey(name, 0);
+                        entry.second = FoldedPrefixKey(name, 4);
+                        for (std::size_t k = kKeyUnits; k < length; ++k)
+                            tails.push_back(name.FoldedUnit(k));
                     }
                 }
                 if (i % kProgressEvery == 0 || i == count - 1)

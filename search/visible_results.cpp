@@ -24,12 +24,12 @@ class WalkFilter {
         usable_ = classifier_.Usable() &&
                   static_cast<std::size_t>(category) < classifier_.CategoryCount();
     }
-    bool Passes(const FileRecord& record) const {
+    bool Passes(const FileTable& table, const FileRecord& record) const {
         if (category_ == 0)
             return true;
         if (!usable_)
-            return RecordPassesCategory(record, category_);
-        return ((classifier_.MaskOf(record) >> category_) & 1u) != 0;
+            return RecordPassesCategory(table, record, category_);
+        return ((classifier_.MaskOf(table, record) >> category_) & 1u) != 0;
     }
 
   private:
@@ -48,9 +48,9 @@ bool HitPasses(const HitRef& hit, std::int32_t category, bool skipDead, VolumeRe
     const FileRecord* record = FindHitRecord(*hit.volume, hit);
     if (record == nullptr)
         return false;
-    if (skipDead && record->isDead != 0)
+    if (skipDead && record->IsDead())
         return false;
-    return filter.Passes(*record);
+    return filter.Passes(hit.volume->table, *record);
 }
 
 // The scan's counts still describe the category list shown now.

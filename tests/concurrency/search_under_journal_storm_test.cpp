@@ -73,7 +73,7 @@ class JournalStorm {
                 }
             }
         }
-        if (volume_.deadCount > kCompactionThreshold) {
+        if (volume_.table.DeadCount() > kCompactionThreshold) {
             volume_.Compact();
             ++compactions;
         }
@@ -82,23 +82,16 @@ class JournalStorm {
     // A rebuild after a lost journal: the live files read afresh, in another order, swapped in
     // under the lock like the real one.
     void Rebuild() {
-        std::vector<FileRecord> records;
-        NamePool names;
-        FrnMap map;
-        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1,
-                     FILE_ATTRIBUTE_DIRECTORY_BIT);
+        FileTable table;
+        table.Append(kRootDirectoryFrn, kRootDirectoryFrn, u".", 1, FILE_ATTRIBUTE_DIRECTORY_BIT);
         for (auto file = live_.rbegin(); file != live_.rend(); ++file) {
-            AppendRecord(records, names, file->frn, kRootDirectoryFrn, file->name.data(),
+            table.Append(file->frn, kRootDirectoryFrn, file->name.data(),
                          static_cast<std::uint16_t>(file->name.size()), FILE_ATTRIBUTE_ARCHIVE_BIT);
         }
-        for (std::size_t i = 0; i < records.size(); ++i)
-            map.InsertOrAssign(records[i].frn, i);
+        table.MapAll();
         {
             std::unique_lock<SrwLock> guard(volume_.lock);
-            std::swap(volume_.records, records);
-            std::swap(volume_.names, names);
-            std::swap(volume_.frnToIndex, map);
-            volume_.deadCount = 0;
+            std::swap(volume_.table, table);
             ++volume_.renumberGeneration;
             std::unique_lock<SrwLock> cacheGuard(volume_.attributeCacheLock);
             volume_.attributeCache.clear();

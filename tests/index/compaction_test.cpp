@@ -2,6 +2,7 @@
 
 #include "common/ascii_fold.h"
 #include "tests/support/table_builder.h"
+#include "tests/support/table_check.h"
 
 namespace kx::testing {
 namespace {
@@ -22,83 +23,55 @@ void Fill(VolumeIndex& volume, int total, int deadEvery) {
 TEST(Compaction, DropsDeadRecordsAndKeepsLiveOnesInOrder) {
     VolumeIndex volume;
     Fill(volume, 30000, 2);
-    const std::size_t before = volume.records.size();
-    const std::uint64_t dead = volume.deadCount;
+    const std::size_t before = volume.table.Size();
+    const std::uint64_t dead = volume.table.DeadCount();
     ASSERT_EQ(dead, 15000u);
     std::vector<std::uint64_t> liveFrns;
-    for (const FileRecord& record : volume.records) {
-        if (record.isDead == 0)
-            liveFrns.push_back(record.frn);
+    std::vector<std::u16string> liveNames;
+    for (std::size_t i = 0; i < before; ++i) {
+        if (!volume.table.Record(i).IsDead()) {
+            liveFrns.push_back(volume.table.Record(i).frn);
+            liveNames.push_back(NameOf(volume, i));
+        }
     }
     const std::uint64_t generation = volume.renumberGeneration;
 
     volume.Compact();
 
-    EXPECT_EQ(volume.records.size(), before - dead);
-    EXPECT_EQ(volume.deadCount, 0u);
+    EXPECT_EQ(volume.table.Size(), before - dead);
+    EXPECT_EQ(volume.table.DeadCount(), 0u);
     EXPECT_NE(volume.renumberGeneration, generation);
-    for (std::size_t i = 0; i < volume.records.size(); ++i) {
-        const FileRecord& record = volume.records[i];
-        EXPECT_EQ(record.frn, liveFrns[i]);
-        EXPECT_EQ(record.isDead, 0u);
-        ASSERT_NE(volume.frnToIndex.Find(record.frn), nullptr);
-        EXPECT_EQ(*volume.frnToIndex.Find(record.frn), i);
-        EXPECT_EQ(std::u16string(record.FoldedName()), FoldAscii(NameOf(record)));
+    for (std::size_t i = 0; i < volume.table.Size(); ++i) {
+        ASSERT_EQ(volume.table.Record(i).frn, liveFrns[i]);
+        ASSERT_EQ(NameOf(volume, i), liveNames[i]);
     }
-    EXPECT_EQ(volume.frnToIndex.Find(MakeFileReference(100, 1)), nullptr)
+    EXPECT_EQ(volume.table.IndexOf(MakeFileReference(100, 1)), FileTable::kAbsent)
         << "a file whose records were all dead leaves the map";
+    EXPECT_EQ(TableFaults(volume.table), "");
 }
 
 TEST(Compaction, DoesNothingBelowTenThousandDeadRecords) {
     VolumeIndex volume;
     Fill(volume, 19998, 2);  // 9999 dead
-    const std::size_t before = volume.records.size();
+    const std::size_t before = volume.table.Size();
     volume.Compact();
-    EXPECT_EQ(volume.records.size(), before);
-    EXPECT_EQ(volume.deadCount, 9999u);
+    EXPECT_EQ(volume.table.Size(), before);
+    EXPECT_EQ(volume.table.DeadCount(), 9999u);
 }
 
-// A signature that moved with the wrong record would hide that record from every query.
-TEST(Compaction, KeepsEachNameSignatureWithItsRecordAndSignsTheRecordsAppendedUnsigned) {
+// Signatures, runs and the map are cut by position, so after compaction each must describe the
+// names now at its positions, the journal's appends included, and paths must still resolve.
+TEST(Compaction, LeavesATableWhoseSignaturesRunsMapAndPathsFitTheRenumberedRecords) {
     VolumeIndex volume;
     Fill(volume, 30000, 3);
-    volume.nameSignatures.resize(volume.records.size() - 500);  // the last 500 unsigned
-    volume.Compact();
-    ASSERT_EQ(volume.nameSignatures.size(), volume.records.size());
-    for (std::size_t i = 0; i < volume.records.size(); ++i) {
-        const FileRecord& record = volume.records[i];
-        ASSERT_EQ(volume.nameSignatures[i], NameSignatureOf(record.FoldedName(), record.nameLength))
-            << i;
-    }
-    Journal(volume, USN_REASON_FILE_CREATE, MakeFileReference(90000, 1), kRootDirectoryFrn,
-            u"Journal.TXT");
-    ASSERT_EQ(volume.nameSignatures.size(), volume.records.size());
-    EXPECT_EQ(volume.nameSignatures.back(), NameSignatureOf(u"journal.txt", 11));
-}
-
-// Runs are cut by position, so after compaction each run must sum up the names now at its
-// positions, the journal's appends included.
-TEST(Compaction, SumsUpTheLetterPairsOfTheRenumberedRecords) {
-    VolumeIndex volume;
-    Fill(volume, 30000, 3);
-    volume.namePairs.covered = 100;  // as after an append that ran out of memory
-    volume.Compact();
-    Journal(volume, USN_REASON_FILE_CREATE, MakeFileReference(90000, 1), kRootDirectoryFrn,
-            u"Journal.TXT");
-    NamePairRuns fresh;
-    ExtendNamePairRuns(volume.records, fresh);
-    ASSERT_EQ(volume.namePairs.covered, volume.records.size());
-    EXPECT_EQ(volume.namePairs.words, fresh.words);
-}
-
-TEST(Compaction, KeepsPathsIntact) {
-    VolumeIndex volume;
-    Fill(volume, 20002, 2);
     const std::uint64_t dir = MakeFileReference(90000, 1);
-    AddRecord(volume, dir, kRootDirectoryFrn, u"dir", true);
+    AddRecord(volume, dir, kRootDirectoryFrn, u"R\u00e9sum\u00e9s", true);
     AddRecord(volume, MakeFileReference(90001, 1), dir, u"inner.txt");
     volume.Compact();
-    EXPECT_EQ(BuildFullPath(volume, volume.records.back()), u"C:\\dir\\inner.txt");
+    Journal(volume, USN_REASON_FILE_CREATE, MakeFileReference(90002, 1), dir, u"Journal.TXT");
+    EXPECT_EQ(TableFaults(volume.table), "");
+    EXPECT_EQ(BuildFullPath(volume, volume.table.Record(volume.table.Size() - 1)),
+              u"C:\\R\u00e9sum\u00e9s\\Journal.TXT");
 }
 
 }  // namespace

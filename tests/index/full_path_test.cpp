@@ -12,7 +12,7 @@ class FullPath : public ::testing::Test {
         AddRoot(volume);
     }
     std::u16string PathOf(std::uint64_t index) {
-        return BuildFullPath(volume, volume.records[index]);
+        return BuildFullPath(volume, volume.table.Record(index));
     }
     VolumeIndex volume;
 };
@@ -71,7 +71,7 @@ TEST_F(FullPath, ARenamedDirectoryShowsItsNewNameInPathsBelowIt) {
     Journal(volume, USN_REASON_RENAME_OLD_NAME, dir, kRootDirectoryFrn, u"old", true);
     Journal(volume, USN_REASON_RENAME_NEW_NAME, dir, kRootDirectoryFrn, u"new", true);
     EXPECT_EQ(PathOf(file), u"C:\\new\\f.txt");
-    EXPECT_EQ(*volume.frnToIndex.Find(dir), volume.records.size() - 1);
+    EXPECT_EQ(volume.table.IndexOf(dir), volume.table.Size() - 1);
 }
 
 TEST_F(FullPath, ADeletedDirectoryStillNamesItsFormerChildren) {

@@ -20,12 +20,7 @@ class JournalApply : public ::testing::Test {
         AddRoot(volume);
         AddRecord(volume, kDir, kRootDirectoryFrn, u"dir", true);
     }
-    const FileRecord* Live(std::uint64_t frn) {
-        const std::uint64_t* index = volume.frnToIndex.Find(frn);
-        if (index == nullptr || volume.records[*index].isDead != 0)
-            return nullptr;
-        return &volume.records[*index];
-    }
+    std::optional<LiveFile> Live(std::uint64_t frn) { return LiveFileOf(volume, frn); }
     void CacheAttributes(std::uint64_t frn) {
         volume.attributeCache[frn] = AttributeCacheEntry{1, 2, 3, u"C:\\x", true};
     }
@@ -36,8 +31,8 @@ class JournalApply : public ::testing::Test {
 
 TEST_F(JournalApply, ACreationOfAnUnknownFileAppendsAndMapsIt) {
     Journal(volume, kCreate, kFile, kDir, u"new.txt");
-    ASSERT_NE(Live(kFile), nullptr);
-    EXPECT_EQ(NameOf(*Live(kFile)), u"new.txt");
+    ASSERT_TRUE(Live(kFile));
+    EXPECT_EQ(Live(kFile)->name, u"new.txt");
     EXPECT_EQ(Live(kFile)->parentFrn, kDir);
 }
 
@@ -45,15 +40,15 @@ TEST_F(JournalApply, TheThreeRecordsOfOneCreationLeaveOneRecord) {
     Journal(volume, kCreate, kFile, kDir, u"new.txt");
     Journal(volume, kCreate | kExtend, kFile, kDir, u"new.txt");
     Journal(volume, kCreate | kExtend | kClose, kFile, kDir, u"new.txt");
-    EXPECT_EQ(volume.records.size(), 3u);
-    EXPECT_EQ(volume.deadCount, 0u);
+    EXPECT_EQ(volume.table.Size(), 3u);
+    EXPECT_EQ(volume.table.DeadCount(), 0u);
 }
 
 TEST_F(JournalApply, ANewNameDifferingOnlyInCaseReplacesTheRecord) {
     Journal(volume, kCreate, kFile, kDir, u"readme.txt");
     Journal(volume, kNew, kFile, kDir, u"README.txt");
-    EXPECT_EQ(NameOf(*Live(kFile)), u"README.txt");
-    EXPECT_EQ(volume.deadCount, 1u);
+    EXPECT_EQ(Live(kFile)->name, u"README.txt");
+    EXPECT_EQ(volume.table.DeadCount(), 1u);
     EXPECT_EQ(LiveCount(volume), 3u);
 }
 
@@ -64,9 +59,9 @@ TEST_F(JournalApply, AMoveEndsWithOneLiveRecordUnderTheNewParent) {
     Journal(volume, kOld, kFile, kDir, u"f.txt");
     Journal(volume, kNew, kFile, other, u"f.txt");
     Journal(volume, kNew | kClose, kFile, other, u"f.txt");
-    ASSERT_NE(Live(kFile), nullptr);
+    ASSERT_TRUE(Live(kFile));
     EXPECT_EQ(Live(kFile)->parentFrn, other);
-    EXPECT_EQ(BuildFullPath(volume, *Live(kFile)), u"C:\\other\\f.txt");
+    EXPECT_EQ(BuildFullPath(volume, volume.table.Record(Live(kFile)->index)), u"C:\\other\\f.txt");
     EXPECT_EQ(LiveCount(volume), 4u);
 }
 
@@ -74,24 +69,24 @@ TEST_F(JournalApply, ADeletionMarksDeadAndForgetsCachedAttributes) {
     AddRecord(volume, kFile, kDir, u"f.txt");
     CacheAttributes(kFile);
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
-    EXPECT_EQ(Live(kFile), nullptr);
-    EXPECT_EQ(volume.deadCount, 1u);
+    EXPECT_FALSE(Live(kFile));
+    EXPECT_EQ(volume.table.DeadCount(), 1u);
     EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
-    EXPECT_NE(volume.frnToIndex.Find(kFile), nullptr) << "the map keeps the dead record";
+    EXPECT_NE(volume.table.IndexOf(kFile), FileTable::kAbsent) << "the map keeps the dead record";
 }
 
 TEST_F(JournalApply, ADeletionOfAnUnknownFileOnlyForgetsItsAttributes) {
     CacheAttributes(kFile);
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
-    EXPECT_EQ(volume.records.size(), 2u);
-    EXPECT_EQ(volume.deadCount, 0u);
+    EXPECT_EQ(volume.table.Size(), 2u);
+    EXPECT_EQ(volume.table.DeadCount(), 0u);
     EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
 }
 
 TEST_F(JournalApply, ATemporaryFileDeletedBeforeItsCloseLeavesNoGhost) {
     Journal(volume, kCreate, kFile, kDir, u"~tmp.tmp");
     Journal(volume, kCreate | kDelete | kClose, kFile, kDir, u"~tmp.tmp");
-    EXPECT_EQ(Live(kFile), nullptr);
+    EXPECT_FALSE(Live(kFile));
     EXPECT_EQ(LiveCount(volume), 2u);
 }
 
@@ -100,8 +95,8 @@ TEST_F(JournalApply, AFileRenamedBeforeItsCloseEndsUnderItsNewNameOnly) {
     Journal(volume, kCreate | kOld, kFile, kDir, u"draft.tmp");
     Journal(volume, kCreate | kNew, kFile, kDir, u"final.docx");
     Journal(volume, kCreate | kNew | kClose, kFile, kDir, u"final.docx");
-    ASSERT_NE(Live(kFile), nullptr);
-    EXPECT_EQ(NameOf(*Live(kFile)), u"final.docx");
+    ASSERT_TRUE(Live(kFile));
+    EXPECT_EQ(Live(kFile)->name, u"final.docx");
     EXPECT_EQ(LiveCount(volume), 3u);
 }
 
@@ -110,23 +105,23 @@ TEST_F(JournalApply, TheSameNameReportedAgainOnlyForgetsAttributes) {
     CacheAttributes(kFile);
     // Another parent, same name: a live record with an equal name is kept as it is.
     Journal(volume, kNew | kClose, kFile, kRootDirectoryFrn, u"f.txt");
-    EXPECT_EQ(volume.records.size(), 3u);
+    EXPECT_EQ(volume.table.Size(), 3u);
     EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
 }
 
 TEST_F(JournalApply, OtherReasonsChangeNothing) {
     AddRecord(volume, kFile, kDir, u"f.txt");
     Journal(volume, kExtend | kClose, kFile, kDir, u"other");
-    EXPECT_EQ(volume.records.size(), 3u);
-    EXPECT_EQ(volume.deadCount, 0u);
+    EXPECT_EQ(volume.table.Size(), 3u);
+    EXPECT_EQ(volume.table.DeadCount(), 0u);
 }
 
 TEST_F(JournalApply, AReusedRecordNumberIsAnotherFile) {
     AddRecord(volume, MakeFileReference(41, 1), kDir, u"old.txt");
     Journal(volume, kDelete | kClose, MakeFileReference(41, 1), kDir, u"old.txt");
     Journal(volume, kCreate, MakeFileReference(41, 2), kDir, u"new.txt");
-    EXPECT_EQ(Live(MakeFileReference(41, 1)), nullptr);
-    ASSERT_NE(Live(MakeFileReference(41, 2)), nullptr);
+    EXPECT_FALSE(Live(MakeFileReference(41, 1)));
+    ASSERT_TRUE(Live(MakeFileReference(41, 2)));
 }
 
 }  // namespace

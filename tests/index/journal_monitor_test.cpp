@@ -28,16 +28,13 @@ class JournalMonitor : public SimulatedMachine {
     }
 
     // The live record that carries frn, as a search would see it.
-    std::optional<FileRecord> Live(std::uint64_t frn) {
+    std::optional<LiveFile> Live(std::uint64_t frn) {
         std::shared_lock<SrwLock> guard(volume->lock);
-        const std::uint64_t* index = volume->frnToIndex.Find(frn);
-        if (index == nullptr || volume->records[*index].isDead != 0)
-            return std::nullopt;
-        return volume->records[*index];
+        return LiveFileOf(*volume, frn);
     }
     std::u16string PathOf(std::uint64_t frn) {
         std::shared_lock<SrwLock> guard(volume->lock);
-        return BuildFullPath(*volume, volume->records[*volume->frnToIndex.Find(frn)]);
+        return BuildFullPath(*volume, *volume->table.NewestRecordOf(frn));
     }
     // Waits until the monitor has read everything the journal holds now.
     bool CaughtUp() {
@@ -63,7 +60,7 @@ TEST_F(JournalMonitor, ACreatedFileAppearsOnce) {
     const std::uint64_t created = simVolume->CreateFile(docs, u"new.txt", 10);
     ASSERT_TRUE(CaughtUp());
     ASSERT_TRUE(Live(created));
-    EXPECT_EQ(NameOf(*Live(created)), u"new.txt");
+    EXPECT_EQ(Live(created)->name, u"new.txt");
     EXPECT_EQ(LiveRecords(), before + 1) << "create, extend and close are one file";
 }
 
@@ -71,7 +68,7 @@ TEST_F(JournalMonitor, ARenamedFileKeepsOneRecordUnderItsNewName) {
     const std::size_t before = LiveRecords();
     simVolume->Rename(report, u"Report.TXT");
     ASSERT_TRUE(CaughtUp());
-    EXPECT_EQ(NameOf(*Live(report)), u"Report.TXT");
+    EXPECT_EQ(Live(report)->name, u"Report.TXT");
     EXPECT_EQ(LiveRecords(), before);
 }
 
@@ -95,7 +92,7 @@ TEST_F(JournalMonitor, TemporaryFilesLeaveNoGhosts) {
     ASSERT_TRUE(CaughtUp());
     EXPECT_FALSE(Live(temporary));
     ASSERT_TRUE(Live(renamed));
-    EXPECT_EQ(NameOf(*Live(renamed)), u"b.docx");
+    EXPECT_EQ(Live(renamed)->name, u"b.docx");
     EXPECT_EQ(LiveRecords(), before + 1);
 }
 
@@ -109,16 +106,16 @@ TEST_F(JournalMonitor, CompactsOnceMoreThanTenThousandRecordsAreDead) {
     ASSERT_TRUE(CaughtUp());
     {
         std::shared_lock<SrwLock> guard(volume->lock);
-        EXPECT_EQ(volume->deadCount, 10000u) << "exactly ten thousand triggers nothing";
+        EXPECT_EQ(volume->table.DeadCount(), 10000u) << "exactly ten thousand triggers nothing";
     }
     simVolume->Delete(files[10000]);
     ASSERT_TRUE(CaughtUp());
     ASSERT_TRUE(Eventually([&] {
         std::shared_lock<SrwLock> guard(volume->lock);
-        return volume->deadCount == 0;
+        return volume->table.DeadCount() == 0;
     }));
     std::shared_lock<SrwLock> guard(volume->lock);
-    EXPECT_EQ(volume->records.size(), LiveCount(*volume));
+    EXPECT_EQ(volume->table.Size(), LiveCount(*volume));
 }
 
 TEST_F(JournalMonitor, ADeletedJournalLeadsToARebuildWithANewJournal) {

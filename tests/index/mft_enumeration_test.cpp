@@ -17,8 +17,8 @@ using MftEnumeration = SimulatedMachine;
 std::set<std::u16string> LivePaths(const VolumeIndex& volume) {
     std::shared_lock<SrwLock> guard(volume.lock);
     std::set<std::u16string> paths;
-    for (const FileRecord& record : volume.records) {
-        if (record.isDead == 0)
+    for (const FileRecord& record : volume.table) {
+        if (!record.IsDead())
             paths.insert(BuildFullPath(volume, record));
     }
     return paths;
@@ -44,13 +44,13 @@ TEST_F(MftEnumeration, ReadsEveryEntryAcrossManyReplies) {
     EXPECT_GT(simVolume->ControlCallCount(), 4u) << "the MFT should take several replies";
     std::size_t live = 0;
     std::set<std::uint64_t> frns;
-    for (const FileRecord& record : volume->records) {
-        live += record.isDead == 0;
+    for (const FileRecord& record : volume->table) {
+        live += record.IsDead() ? 0 : 1;
         frns.insert(record.frn);
     }
-    EXPECT_EQ(frns.size(), volume->records.size()) << "no entry read twice";
+    EXPECT_EQ(frns.size(), volume->table.Size()) << "no entry read twice";
     EXPECT_EQ(live, entries);
-    EXPECT_EQ(volume->frnToIndex.Size(), volume->records.size());
+    EXPECT_EQ(volume->table.MapSize(), volume->table.Size());
     EXPECT_TRUE(volume->monitorActive.load());
 }
 
@@ -69,7 +69,7 @@ TEST_F(MftEnumeration, AFailedFirstRequestLeavesAnEmptyTableButStillSucceeds) {
     auto simVolume = ManyFiles('C', 10);
     simVolume->InjectFault({FSCTL_ENUM_USN_DATA, 1, kErrorAccessDenied, 0, 0, {}});
     auto volume = BuildFast(u"C:");
-    EXPECT_TRUE(volume->records.empty());
+    EXPECT_TRUE(volume->table.Size() == 0);
     EXPECT_TRUE(volume->monitorActive.load());
 }
 
@@ -78,9 +78,9 @@ TEST_F(MftEnumeration, AReplyOfOnlyItsHeaderAddsNothingAndTheEnumerationGoesOn) 
     const std::size_t entries = simVolume->LiveEntries().size();
     simVolume->InjectFault({FSCTL_ENUM_USN_DATA, 2, 0, 8, 0, {}});
     auto volume = BuildFast(u"C:");
-    EXPECT_GT(volume->records.size(), 0u);
-    EXPECT_LT(volume->records.size(), entries) << "the second reply's records were cut off";
-    EXPECT_GT(volume->records.size(), entries / 2) << "replies after it were read";
+    EXPECT_GT(volume->table.Size(), 0u);
+    EXPECT_LT(volume->table.Size(), entries) << "the second reply's records were cut off";
+    EXPECT_GT(volume->table.Size(), entries / 2) << "replies after it were read";
 }
 
 TEST_F(MftEnumeration, AMalformedRecordDropsTheRestOfItsReplyOnly) {
@@ -89,8 +89,8 @@ TEST_F(MftEnumeration, AMalformedRecordDropsTheRestOfItsReplyOnly) {
     // The first record of the second reply gets RecordLength 0.
     simVolume->InjectFault({FSCTL_ENUM_USN_DATA, 2, 0, 0, 8, {0, 0, 0, 0}});
     auto volume = BuildFast(u"C:");
-    EXPECT_LT(volume->records.size(), entries);
-    EXPECT_GT(volume->records.size(), entries / 2);
+    EXPECT_LT(volume->table.Size(), entries);
+    EXPECT_GT(volume->table.Size(), entries / 2);
 }
 
 TEST_F(MftEnumeration, ARecordRunningPastItsReplyIsNotRead) {
@@ -99,9 +99,9 @@ TEST_F(MftEnumeration, ARecordRunningPastItsReplyIsNotRead) {
     // The reply cut 40 bytes into its third record: that record's length runs past the end.
     simVolume->InjectFault({FSCTL_ENUM_USN_DATA, 1, 0, 8 + 3 * 80 + 40, 0, {}});
     auto volume = BuildFast(u"C:");
-    EXPECT_GE(volume->records.size(), 1u);
-    EXPECT_LT(volume->records.size(), entries);
-    for (const FileRecord& record : volume->records) {
+    EXPECT_GE(volume->table.Size(), 1u);
+    EXPECT_LT(volume->table.Size(), entries);
+    for (const FileRecord& record : volume->table) {
         EXPECT_LE(record.nameLength, 255u) << "no record was read from beyond the reply";
     }
 }
@@ -137,7 +137,7 @@ TEST_F(MftEnumeration, ExitDuringTheEnumerationStartsNoMonitor) {
     VolumeIndex volume;
     EXPECT_TRUE(volume.Build(u"C:"));
     EXPECT_FALSE(volume.monitorActive.load());
-    EXPECT_EQ(volume.frnToIndex.Size(), 0u) << "no map is built while exiting";
+    EXPECT_EQ(volume.table.MapSize(), 0u) << "no map is built while exiting";
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The search scans names in the pool a vector at a time, reading a little past each name's
-// end. These cases hold it to a plain substring search on every name length and query length,
-// with chunks so small that many names end exactly at a chunk's end (AddressSanitizer builds
-// then catch any read past the chunk and its slack).
+// end, in either width. These cases hold it to a plain substring search on every name length
+// and query length, with chunks so small that many names end exactly at a chunk's end
+// (AddressSanitizer builds then catch any read past the chunk and its slack).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,17 +22,16 @@ struct SmallChunkEngine {
     SearchEngine engine;
     VolumeIndex* volume = nullptr;
 
-    explicit SmallChunkEngine(std::uint64_t chunkCapacity) {
+    explicit SmallChunkEngine(unsigned chunkShift) {
         engine.volumes.push_back(std::make_unique<VolumeIndex>());
         volume = engine.volumes.back().get();
-        volume->names.chunkCapacity = chunkCapacity;
-        volume->names.chunkUsed = chunkCapacity;
+        volume->table = FileTable(chunkShift);
         engine.ready.store(true);
     }
 
     void Add(const std::u16string& name) {
-        AppendRecord(volume->records, volume->names, volume->records.size() + 100, 5, name.data(),
-                     static_cast<std::uint16_t>(name.size()), FILE_ATTRIBUTE_ARCHIVE_BIT);
+        volume->table.Append(volume->table.Size() + 100, 5, name.data(),
+                             static_cast<std::uint16_t>(name.size()), FILE_ATTRIBUTE_ARCHIVE_BIT);
     }
 
     std::vector<std::uint64_t> Hits(const std::u16string& query) {
@@ -55,7 +54,7 @@ std::vector<std::uint64_t> ExpectedHits(const std::vector<std::u16string>& names
 }
 
 // Names from a three-letter alphabet, so that first and last query units match often and the
-// middle decides.
+// middle decides; every third name also holds an accented a, which makes it UTF-16.
 std::vector<std::u16string> AlphabetNames(std::uint32_t seed, std::size_t count) {
     std::vector<std::u16string> names;
     std::uint32_t state = seed;
@@ -63,7 +62,7 @@ std::vector<std::u16string> AlphabetNames(std::uint32_t seed, std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         std::u16string name(next() % 41, u'a');
         for (char16_t& c : name)
-            c = u"abA"[next() % 3];
+            c = i % 3 == 0 ? u"abA\u00e0"[next() % 4] : u"abA"[next() % 3];
         names.push_back(name);
     }
     return names;
@@ -71,15 +70,15 @@ std::vector<std::u16string> AlphabetNames(std::uint32_t seed, std::size_t count)
 
 TEST(NameScan, AgreesWithPlainSubstringSearchForEveryLengthNearChunkEnds) {
     const std::vector<std::u16string> names = AlphabetNames(7, 3000);
-    // Chunks of 100 code units hold two or three of these names (a name takes twice its length
-    // plus two), so names often end at or just before a chunk's end.
-    SmallChunkEngine scan(100);
+    // Chunks of 128 bytes hold a few of these names, so names often end at or just before a
+    // chunk's end.
+    SmallChunkEngine scan(7);
     for (const std::u16string& name : names)
         scan.Add(name);
     const std::vector<std::u16string> queries = {
-        u"a",        u"A",        u"ab",      u"ba",        u"aab",
-        u"bab",      u"abba",     u"aAbAa",   u"bbbbbb",    u"abababa",
-        u"aaaaaaaa", u"babaabab", u"abaabaa", u"aabbaabba", u"bbbbbbbbbbb"};
+        u"a",       u"A",         u"ab",          u"ba",      u"aab",      u"bab",
+        u"abba",    u"aAbAa",     u"bbbbbb",      u"abababa", u"aaaaaaaa", u"babaabab",
+        u"abaabaa", u"aabbaabba", u"bbbbbbbbbbb", u"\u00e0",  u"a\u00e0",  u"\u00e0B"};
     for (const std::u16string& query : queries) {
         EXPECT_EQ(scan.Hits(query), ExpectedHits(names, query))
             << "query " << std::string(query.begin(), query.end());
@@ -87,7 +86,7 @@ TEST(NameScan, AgreesWithPlainSubstringSearchForEveryLengthNearChunkEnds) {
 }
 
 TEST(NameScan, FindsTheQueryAtTheFirstAndLastPositionAndAsTheWholeName) {
-    SmallChunkEngine scan(NamePool::kChunkCapacity);
+    SmallChunkEngine scan(NamePool::kDefaultChunkShift);
     scan.Add(u"xyzzzzzzzzzzzzzzzzzz");  // 0: at the start, past one vector of starts
     scan.Add(u"zzzzzzzzzzzzzzzzzzxy");  // 1: at the very end
     scan.Add(u"xy");                    // 2: the whole name
@@ -99,9 +98,9 @@ TEST(NameScan, FindsTheQueryAtTheFirstAndLastPositionAndAsTheWholeName) {
 }
 
 TEST(NameScan, NeverMatchesAcrossTheEndOfANameIntoWhatFollowsIt) {
-    // After a name's folded copy come its terminator and the next name; a query that would only
-    // match by running on into them is no hit.
-    SmallChunkEngine scan(NamePool::kChunkCapacity);
+    // After a name comes the next name; a query that would only match by running on into it is
+    // no hit.
+    SmallChunkEngine scan(NamePool::kDefaultChunkShift);
     scan.Add(u"abc");
     scan.Add(u"defgh");
     EXPECT_TRUE(scan.Hits(u"cd").empty());
@@ -110,47 +109,50 @@ TEST(NameScan, NeverMatchesAcrossTheEndOfANameIntoWhatFollowsIt) {
 }
 
 // The vector form against the portable one directly: every text of up to nine units over a
-// three-letter alphabet against every needle of up to four, each text stored in a pool whose
-// chunks end right after it, so that the vector loads run into the chunk's slack.
+// three-letter alphabet (and a fourth, accented, that makes it UTF-16) against every needle of up
+// to four, each text stored in a pool whose chunks end right after it, so that the vector loads
+// run into the chunk's slack.
 TEST(NameScan, VectorAndPlainFormsAgreeOnEveryShortTextAndNeedle) {
-    std::vector<std::u16string> needles;
-    for (std::size_t length = 1; length <= 4; ++length) {
-        std::size_t total = 1;
-        for (std::size_t i = 0; i < length; ++i)
-            total *= 3;
-        for (std::size_t code = 0; code < total; ++code) {
-            std::u16string needle;
-            for (std::size_t i = 0, c = code; i < length; ++i, c /= 3)
-                needle += u"abA"[c % 3];
-            needles.push_back(FoldAscii(needle));
-        }
-    }
+    const std::u16string alphabets[] = {u"abA", u"a\u00e0A"};
     std::size_t disagreements = 0;
     std::size_t found = 0;
-    for (std::size_t length = 1; length <= 9; ++length) {
-        std::size_t total = 1;
-        for (std::size_t i = 0; i < length; ++i)
-            total *= 3;
-        NamePool pool;
-        pool.chunkCapacity = 2 * length + 2;  // one name per chunk, ending at its capacity
-        pool.chunkUsed = pool.chunkCapacity;
-        for (std::size_t code = 0; code < total; ++code) {
-            std::u16string text;
-            for (std::size_t i = 0, c = code; i < length; ++i, c /= 3)
-                text += u"abA"[c % 3];
-            const char16_t* stored = pool.Append(text.data(), static_cast<std::uint16_t>(length));
-            const char16_t* folded = stored + length + 1;
-            for (const std::u16string& needle : needles) {
-                if (needle.size() > length)
-                    continue;
-                const bool plain =
-                    ContainsFoldedPlain(folded, length, needle.data(), needle.size());
-                const bool chosen = ContainsFolded(folded, length, needle.data(), needle.size());
-                disagreements += plain != chosen ? 1 : 0;
-                found += plain ? 1 : 0;
+    for (const std::u16string& alphabet : alphabets) {
+        std::vector<FoldedNeedle> needles;
+        for (std::size_t length = 1; length <= 4; ++length) {
+            std::size_t total = 1;
+            for (std::size_t i = 0; i < length; ++i)
+                total *= 3;
+            for (std::size_t code = 0; code < total; ++code) {
+                std::u16string needle;
+                for (std::size_t i = 0, c = code; i < length; ++i, c /= 3)
+                    needle += alphabet[c % 3];
+                needles.emplace_back(FoldAscii(needle));
             }
-            if (pool.ChunkCount() > 64)
-                pool.Clear();
+        }
+        for (std::size_t length = 1; length <= 9; ++length) {
+            std::size_t total = 1;
+            for (std::size_t i = 0; i < length; ++i)
+                total *= 3;
+            // Chunks of 32 bytes: each name ends where the next chunk would have to begin.
+            NamePool pool(5);
+            for (std::size_t code = 0; code < total; ++code) {
+                std::u16string text;
+                for (std::size_t i = 0, c = code; i < length; ++i, c /= 3)
+                    text += alphabet[c % 3];
+                const auto stored = pool.Append(text.data(), static_cast<std::uint16_t>(length));
+                const NameView name =
+                    pool.View(stored.offset, static_cast<std::uint16_t>(length), stored.wide);
+                for (const FoldedNeedle& needle : needles) {
+                    const bool plain = ContainsFoldedPlain(name, needle);
+                    disagreements += plain != ContainsFolded(name, needle) ? 1 : 0;
+                    disagreements +=
+                        plain != (FoldAscii(text).find(FoldAscii(std::u16string(
+                                      needle.Wide(), needle.size()))) != std::u16string::npos);
+                    found += plain ? 1 : 0;
+                }
+                if (pool.ChunkCount() > 64)
+                    pool.Clear();
+            }
         }
     }
     EXPECT_EQ(disagreements, 0u);

@@ -16,9 +16,12 @@
 #include "index/volume_index.h"
 #include "platform/sim/simulated_drives.h"
 #include "platform/usn_layout.h"
+#include "tests/support/table_check.h"
 
 namespace kx {
 namespace {
+
+using testing::TableFaults;
 
 constexpr int kFiles = 3000;
 // More large allocations than any build here makes: the loops below end well before.
@@ -56,8 +59,8 @@ class OutOfMemory : public ::testing::Test {
     static std::size_t LiveRecords(const VolumeIndex& volume) {
         std::shared_lock<SrwLock> guard(volume.lock);
         std::size_t live = 0;
-        for (const FileRecord& record : volume.records)
-            live += record.isDead == 0 ? 1 : 0;
+        for (std::size_t i = 0; i < volume.table.Size(); ++i)
+            live += volume.table.Record(i).IsDead() ? 0 : 1;
         return live;
     }
 
@@ -79,12 +82,12 @@ TEST_F(OutOfMemory, FreshBuildFailsAtEveryLargeAllocationAndKeepsNothing) {
             break;
         }
         EXPECT_FALSE(built) << "allocation " << n;
-        EXPECT_TRUE(volume->records.empty()) << "allocation " << n;
-        EXPECT_EQ(volume->names.ChunkCount(), 0u) << "allocation " << n;
+        EXPECT_EQ(volume->table.Size(), 0u) << "allocation " << n;
+        EXPECT_EQ(volume->table.Names().ChunkCount(), 0u) << "allocation " << n;
         EXPECT_EQ(OutOfMemoryFailures.load(), failuresBefore + 1) << "allocation " << n;
     }
-    // The reply buffers, the record blocks, the name chunk, the joined array and the map.
-    EXPECT_GE(n, 5u);
+    // A reply buffer, the record segment and the name chunk at least.
+    EXPECT_GE(n, 3u);
     EXPECT_LT(n, kMostAllocations);
 }
 
@@ -111,18 +114,24 @@ TEST_F(OutOfMemory, RebuildThatFailsKeepsTheLastTable) {
     FAIL() << "the rebuild never got past its allocations";
 }
 
-// A journal record whose name needs a new chunk, or whose record needs a larger array, fails
-// before any of it is visible: the map and the records are as they were, and a rename does
-// not kill the old name without the new one.
+// A journal record whose name needs a new chunk, whose record needs a new segment, or whose
+// record number needs a larger map fails before any of it is visible: the map and the records
+// are as they were, and a rename does not kill the old name without the new one.
 class JournalRecordOutOfMemory : public OutOfMemory {
   protected:
     void SetUp() override {
         OutOfMemory::SetUp();
+        volume.table = FileTable(kChunkShift);  // a rebuild keeps the chunk size
         ASSERT_TRUE(volume.BuildTable(u"C:", false));
         std::unique_lock<SrwLock> guard(volume.lock);
-        renamedFrn = volume.records.back().frn;
-        renamedIndex = *volume.frnToIndex.Find(renamedFrn);
+        renamedFrn = volume.table.Record(volume.table.Size() - 1).frn;
+        renamedIndex = volume.table.IndexOf(renamedFrn);
     }
+
+    // 64 KiB chunks: a name of this many accented units fills more than half of one, so it
+    // never fits in a chunk that holds names already.
+    static constexpr unsigned kChunkShift = 16;
+    static constexpr std::size_t kHalfChunkUnits = 20000;
 
     void Apply(std::uint32_t reason, std::uint64_t frn, const std::u16string& name) {
         UsnRecordView change;
@@ -138,36 +147,51 @@ class JournalRecordOutOfMemory : public OutOfMemory {
 
     void ExpectUnchanged(std::size_t recordCount) {
         std::shared_lock<SrwLock> guard(volume.lock);
-        EXPECT_EQ(volume.records.size(), recordCount);
-        EXPECT_EQ(volume.deadCount, 0u);
-        const std::uint64_t* index = volume.frnToIndex.Find(renamedFrn);
-        ASSERT_NE(index, nullptr);
-        EXPECT_EQ(*index, renamedIndex);
-        EXPECT_EQ(volume.records[renamedIndex].isDead, 0u);
-        EXPECT_EQ(volume.frnToIndex.Find(kNewFrn), nullptr);
+        EXPECT_EQ(volume.table.Size(), recordCount);
+        EXPECT_EQ(volume.table.DeadCount(), 0u);
+        EXPECT_EQ(volume.table.IndexOf(renamedFrn), renamedIndex);
+        EXPECT_FALSE(volume.table.Record(renamedIndex).IsDead());
+        EXPECT_EQ(volume.table.IndexOf(kNewFrn), FileTable::kAbsent);
+        EXPECT_EQ(volume.table.IndexOf(kFarFrn), FileTable::kAbsent);
     }
 
     static constexpr std::uint64_t kNewFrn = 0x0001000000100000ull;
+    // A record number within the map's reach but past its table.
+    static constexpr std::uint64_t kFarFrn = MakeFileReference(70000, 1);
     VolumeIndex volume;
     std::uint64_t renamedFrn = 0;
     std::uint64_t renamedIndex = 0;
 };
 
 TEST_F(JournalRecordOutOfMemory, RenameWhoseNameNeedsANewChunk) {
-    const std::size_t count = volume.records.size();
-    volume.names.chunkUsed = volume.names.chunkCapacity;  // the next name opens a chunk
+    const std::size_t count = volume.table.Size();
     FailNthLargeAllocation(1);
-    EXPECT_THROW(Apply(USN_REASON_RENAME_NEW_NAME, renamedFrn, u"renamed.txt"), std::bad_alloc);
+    EXPECT_THROW(
+        Apply(USN_REASON_RENAME_NEW_NAME, renamedFrn, std::u16string(kHalfChunkUnits, u'\u00e9')),
+        std::bad_alloc);
     ExpectUnchanged(count);
 }
 
-TEST_F(JournalRecordOutOfMemory, CreationWhoseRecordNeedsALargerArray) {
-    volume.records.shrink_to_fit();  // the next record reallocates the array
-    const std::size_t count = volume.records.size();
-    ASSERT_GE(count * sizeof(FileRecord), kLargeAllocationBytes);
+TEST_F(JournalRecordOutOfMemory, CreationWhoseRecordNeedsANewSegment) {
+    for (std::uint64_t i = volume.table.Size(); i < kSegmentRecords; ++i)
+        Apply(USN_REASON_FILE_CREATE, MakeFileReference(100 + i, 1), u"filler");
+    const std::size_t count = volume.table.Size();
+    ASSERT_EQ(count, kSegmentRecords);
     FailNthLargeAllocation(1);
     EXPECT_THROW(Apply(USN_REASON_FILE_CREATE, kNewFrn, u"new.txt"), std::bad_alloc);
     ExpectUnchanged(count);
+}
+
+TEST_F(JournalRecordOutOfMemory, CreationWhoseRecordNumberNeedsALargerMap) {
+    const std::size_t count = volume.table.Size();
+    FailNthLargeAllocation(1);
+    EXPECT_THROW(Apply(USN_REASON_FILE_CREATE, kFarFrn, u"far.txt"), std::bad_alloc);
+    ExpectUnchanged(count);
+    // The slot the failed record took is used again, its letter pairs in its run or not.
+    Apply(USN_REASON_FILE_CREATE, kFarFrn, u"far.txt");
+    std::shared_lock<SrwLock> guard(volume.lock);
+    EXPECT_EQ(volume.table.IndexOf(kFarFrn), count);
+    EXPECT_EQ(TableFaults(volume.table), "");
 }
 
 // The monitor meets the failure in a batch, waits its error pause like after a lost journal,
@@ -176,27 +200,32 @@ TEST_F(OutOfMemory, MonitorRebuildsAfterTheErrorPauseWhenABatchRunsOut) {
     constexpr auto kErrorPause = std::chrono::milliseconds(300);
     VolumeIndex volume;
     volume.monitorTimings = {std::chrono::milliseconds(2), kErrorPause};
+    volume.table = FileTable(16);  // 64 KiB chunks, which a rebuild keeps
     ASSERT_TRUE(volume.Build(u"C:"));
     // A first change seen: the monitor is past allocating its own read buffer.
     const std::uint64_t first = drive->CreateFile(kRootDirectoryFrn, u"first.txt");
     ASSERT_TRUE(WithinSeconds(5, [&] {
         std::shared_lock<SrwLock> guard(volume.lock);
-        return volume.frnToIndex.Find(first) != nullptr;
+        return volume.table.IndexOf(first) != FileTable::kAbsent;
     }));
     const std::uint64_t generation = volume.renumberGeneration.load();
     const std::uint64_t failuresBefore = OutOfMemoryFailures.load();
-    {
-        std::unique_lock<SrwLock> guard(volume.lock);
-        volume.names.chunkUsed = volume.names.chunkCapacity;
-        FailNthLargeAllocation(1);
-    }
+    // The simulator's own allocations for the change must not be the one that fails: the
+    // monitor is held off (a read already being served is given time to end) until the change
+    // is made and the failure armed.
+    drive->SetHeld(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Too long for what is left of the chunk that holds the other names.
+    const std::uint64_t second =
+        drive->CreateFile(kRootDirectoryFrn, std::u16string(20000, u'\u00e9'));
+    FailNthLargeAllocation(1);
     const auto changed = std::chrono::steady_clock::now();
-    const std::uint64_t second = drive->CreateFile(kRootDirectoryFrn, u"second.txt");
+    drive->SetHeld(false);
     ASSERT_TRUE(WithinSeconds(5, [&] { return volume.renumberGeneration.load() != generation; }));
     EXPECT_GE(std::chrono::steady_clock::now() - changed, kErrorPause);
     EXPECT_EQ(OutOfMemoryFailures.load(), failuresBefore + 1);
     std::shared_lock<SrwLock> guard(volume.lock);
-    EXPECT_NE(volume.frnToIndex.Find(second), nullptr);
+    EXPECT_NE(volume.table.IndexOf(second), FileTable::kAbsent);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ TEST(JournalReply, AReplyNoLongerThanItsHeaderChangesNothing) {
     EXPECT_TRUE(ApplyJournalReply(volume, headerOnly.data(), headerOnly.size()));
     ProcessJournalReply(volume, headerOnly.data(), headerOnly.size());
     EXPECT_EQ(volume.nextUsn, 77);
-    EXPECT_EQ(volume.records.size(), 1u);
+    EXPECT_EQ(volume.table.Size(), 1u);
 }
 
 TEST(JournalReply, ABatchTakesItsNextUsnAndCompactsOnlyPastTenThousandDead) {
@@ -43,7 +43,7 @@ TEST(JournalReply, ABatchTakesItsNextUsnAndCompactsOnlyPastTenThousandDead) {
                        FILE_ATTRIBUTE_ARCHIVE_BIT, USN_REASON_FILE_DELETE);
     ProcessJournalReply(volume, first.data(), first.size());
     EXPECT_EQ(volume.nextUsn, 600);
-    EXPECT_EQ(volume.deadCount, 10000u) << "exactly ten thousand triggers nothing";
+    EXPECT_EQ(volume.table.DeadCount(), 10000u) << "exactly ten thousand triggers nothing";
 
     UsnBytes second(700);
     second.AppendRecord(MakeFileReference(100 + 10000, 1), kRootDirectoryFrn, u"f",
@@ -52,27 +52,26 @@ TEST(JournalReply, ABatchTakesItsNextUsnAndCompactsOnlyPastTenThousandDead) {
                         USN_REASON_FILE_CREATE);
     ProcessJournalReply(volume, second.data(), second.size());
     EXPECT_EQ(volume.nextUsn, 700);
-    EXPECT_EQ(volume.deadCount, 0u);
-    ASSERT_EQ(volume.records.size(), 2u);
-    EXPECT_EQ(NameOf(volume.records[1]), u"new.txt");
+    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    ASSERT_EQ(volume.table.Size(), 2u);
+    EXPECT_EQ(NameOf(volume, 1), u"new.txt");
 }
 
 TEST(Compaction, KeepsTheChunkSizeOfItsPool) {
     VolumeIndex volume;
-    volume.names.chunkCapacity = 64;
-    volume.names.chunkUsed = 64;
+    volume.table = FileTable(6);
     AddRoot(volume);
     for (std::uint64_t i = 0; i < 10001; ++i) {
         AddRecord(volume, MakeFileReference(100 + i, 1), kRootDirectoryFrn, u"name");
-        MarkDead(volume, volume.records.size() - 1);
+        MarkDead(volume, volume.table.Size() - 1);
     }
     AddRecord(volume, kFile, kRootDirectoryFrn, u"twenty-five code units!!!");
     volume.Compact();
-    ASSERT_EQ(volume.records.size(), 2u);
-    EXPECT_EQ(volume.names.chunkCapacity, 64u);
-    // Root (1 + 1 + 1 + 1 units) and the long name (25 + 1 + 25 + 1) share one 64-unit chunk.
-    EXPECT_EQ(volume.names.ChunkCount(), 1u);
-    EXPECT_EQ(NameOf(volume.records[1]), u"twenty-five code units!!!");
+    ASSERT_EQ(volume.table.Size(), 2u);
+    EXPECT_EQ(volume.table.Names().ChunkBytes(), 64u);
+    // The root's name (1 byte) and the long one (25 bytes) share one 64-byte chunk.
+    EXPECT_EQ(volume.table.Names().ChunkCount(), 1u);
+    EXPECT_EQ(NameOf(volume, 1), u"twenty-five code units!!!");
 }
 
 TEST(EnumReply, AnFrnReportedTwiceKeepsOnlyItsLastRecordLive) {
@@ -81,19 +80,17 @@ TEST(EnumReply, AnFrnReportedTwiceKeepsOnlyItsLastRecordLive) {
     reply.AppendRecord(MakeFileReference(41, 1), kRootDirectoryFrn, u"other",
                        FILE_ATTRIBUTE_DIRECTORY_BIT);
     reply.AppendRecord(kFile, kRootDirectoryFrn, u"second", FILE_ATTRIBUTE_ARCHIVE_BIT);
-    std::vector<FileRecord> records;
-    NamePool names;
-    FrnMap frnToIndex;
-    AppendEnumRecords(reply.data(), reply.size(), records, names);
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[1].isDirectory, 1u);
+    FileTable table;
+    AppendEnumRecords(reply.data(), reply.size(), table);
+    ASSERT_EQ(table.Size(), 3u);
+    EXPECT_TRUE(table.Record(1).IsDirectory());
 
-    EXPECT_EQ(MapEnumeratedRecords(records, frnToIndex), 1u);
-    EXPECT_EQ(records[0].isDead, 1u);
-    EXPECT_EQ(records[2].isDead, 0u);
-    ASSERT_NE(frnToIndex.Find(kFile), nullptr);
-    EXPECT_EQ(*frnToIndex.Find(kFile), 2u);
-    EXPECT_EQ(frnToIndex.Size(), 2u);
+    EXPECT_EQ(table.MapAll(), 1u);
+    EXPECT_TRUE(table.Record(0).IsDead());
+    EXPECT_FALSE(table.Record(2).IsDead());
+    EXPECT_EQ(table.IndexOf(kFile), 2u);
+    EXPECT_EQ(table.MapSize(), 2u);
+    EXPECT_EQ(table.DeadCount(), 1u);
 }
 
 }  // namespace

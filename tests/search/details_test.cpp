@@ -120,7 +120,7 @@ TEST_F(Details, AfterCompactionAHitNamesItsOwnFileOrNothing) {
     TestHit gone = Hit(u"gone");
     Journal(*volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, goneFrn, kRootDirectoryFrn, u"");
     volume->Compact();
-    ASSERT_LT(volume->records.size(), keep.ref.recordIndex) << "the old position is past the end";
+    ASSERT_LT(volume->table.Size(), keep.ref.recordIndex) << "the old position is past the end";
 
     Load(keep);
     EXPECT_EQ(keep.details.fullPath, u"C:\\keep.txt");
@@ -159,20 +159,12 @@ TEST_F(Details, AfterARebuildAHitDoesNotNameAnotherFile) {
     TestHit alpha = Hit(u"alpha");
     {
         std::unique_lock<SrwLock> guard(volume->lock);
-        std::vector<FileRecord> records;
-        NamePool names;
-        FrnMap map;
-        AppendRecord(records, names, kRootDirectoryFrn, kRootDirectoryFrn, u".", 1,
-                     FILE_ATTRIBUTE_DIRECTORY_BIT);
-        AppendRecord(records, names, b, kRootDirectoryFrn, u"beta.txt", 8,
-                     FILE_ATTRIBUTE_ARCHIVE_BIT);
-        AppendRecord(records, names, a, kRootDirectoryFrn, u"alpha.txt", 9,
-                     FILE_ATTRIBUTE_ARCHIVE_BIT);
-        for (std::size_t i = 0; i < records.size(); ++i)
-            map.InsertOrAssign(records[i].frn, i);
-        std::swap(volume->records, records);
-        std::swap(volume->names, names);
-        std::swap(volume->frnToIndex, map);
+        FileTable table;
+        table.Append(kRootDirectoryFrn, kRootDirectoryFrn, u".", 1, FILE_ATTRIBUTE_DIRECTORY_BIT);
+        table.Append(b, kRootDirectoryFrn, u"beta.txt", 8, FILE_ATTRIBUTE_ARCHIVE_BIT);
+        table.Append(a, kRootDirectoryFrn, u"alpha.txt", 9, FILE_ATTRIBUTE_ARCHIVE_BIT);
+        table.MapAll();
+        std::swap(volume->table, table);
         ++volume->renumberGeneration;
     }
     ASSERT_EQ(CopyHitRecord(alpha.ref).name, u"alpha.txt");

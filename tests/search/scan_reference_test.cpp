@@ -44,11 +44,11 @@ std::vector<Hit> ReferenceScan(const SearchEngine& engine, const std::u16string&
     std::vector<Hit> hits;
     for (std::size_t slot = 0; slot < engine.volumes.size(); ++slot) {
         const VolumeIndex& volume = *engine.volumes[slot];
-        for (std::size_t j = 0; j < volume.records.size(); ++j) {
-            const FileRecord& record = volume.records[j];
-            const std::u16string name(record.FoldedName(), record.nameLength);
-            if (record.isDead == 0 && name.find(folded) != std::u16string::npos &&
-                RecordPassesCategory(record, category)) {
+        for (std::size_t j = 0; j < volume.table.Size(); ++j) {
+            const FileRecord& record = volume.table.Record(j);
+            const std::u16string name = FoldAscii(volume.table.NameText(record));
+            if (!record.IsDead() && name.find(folded) != std::u16string::npos &&
+                RecordPassesCategory(volume.table, record, category)) {
                 hits.push_back(Hit{slot, j, record.frn});
             }
         }
@@ -57,16 +57,26 @@ std::vector<Hit> ReferenceScan(const SearchEngine& engine, const std::u16string&
 }
 
 // Names from a small alphabet, so that queries of two or three letters hit often, with the
-// extensions the stand-in categories know in both cases, and some without a dot.
+// extensions the stand-in categories know in both cases, and some without a dot. One name in
+// five is stored in UTF-16: it holds an accented letter in either case, a CJK unit or a
+// surrogate pair, alone or among ASCII units; a few are one unit or 255 units long.
 std::u16string RandomName(std::mt19937& random) {
     static const std::u16string letters = u"abcAB_e ";
+    static const std::u16string wide[] = {u"\u00e9", u"\u00c9", u"\u6587", u"\U0001F600"};
     static const std::u16string extensions[] = {u".txt", u".DOC", u".jpg", u".Png",
                                                 u".zip", u"",     u".",    u".txt.jpg"};
+    if (random() % 50 == 0)
+        return std::u16string(1, letters[random() % letters.size()]);
     std::u16string name;
-    const std::size_t length = 1 + random() % 9;
-    for (std::size_t i = 0; i < length; ++i)
-        name += letters[random() % letters.size()];
-    return name + extensions[random() % std::size(extensions)];
+    const std::size_t length = random() % 100 == 0 ? 255 : 1 + random() % 9;
+    while (name.size() < length) {
+        if (random() % 20 == 0)
+            name += wide[random() % std::size(wide)];
+        else
+            name += letters[random() % letters.size()];
+    }
+    name += extensions[random() % std::size(extensions)];
+    return name.substr(0, 255);
 }
 
 class ScanReference : public SearchStateTest {
@@ -147,7 +157,7 @@ TEST_F(ScanReference, ANarrowListLeavesTheRoomOfAWholeScanToTheNextOne) {
         GTEST_SKIP() << "a 32-bit scan reserves no room for every record";
     ClearHitPool();
     Volume(u"C:", 150000);
-    const std::size_t records = test.engine.volumes[0]->records.size();
+    const std::size_t records = test.engine.volumes[0]->table.Size();
     WarmHitPool(records, WorkerCount());
 
     const ResultList narrow = Scan(u"ccb");
@@ -166,32 +176,38 @@ TEST_F(ScanReference, ANarrowListLeavesTheRoomOfAWholeScanToTheNextOne) {
     ClearHitPool();
 }
 
-// The name signatures and letter-pair runs let the scan skip names, so a table whose summaries
-// cover only some of its records (filled by hand, or an append that ran out of memory for
-// them) must read the names of the rest; and a summary that left out a unit or a pair would
-// lose hits.
-TEST_F(ScanReference, NameSummariesSkipNoHitWhetherTheyCoverAllRecordsOrSome) {
+// The name signatures and letter-pair runs let the scan skip names, and 8-bit names are passed
+// over for a query beyond ASCII: a summary that left out a unit or a pair, or a name stored in
+// the wrong width, would lose hits.
+TEST_F(ScanReference, NoHitIsSkippedForNamesAndQueriesOfEveryKind) {
     VolumeIndex& c = Volume(u"C:", 150000);
     VolumeIndex& d = Volume(u"D:", 3000);
     AddRecord(d, MakeFileReference(next_++, 1), kRootDirectoryFrn, u"Zeta 09 \u6587\u4ef6.txt");
-    ASSERT_EQ(c.nameSignatures.size(), c.records.size());
-    ASSERT_EQ(c.namePairs.covered, c.records.size());
-    const std::u16string queries[] = {u"a",  u"bA",  u"c_e",     u"zzz",          u"09",
-                                      u"ta", u"eta", u"Zeta 09", u"\u6587\u4ef6", u"a.t"};
-    const std::size_t all = c.records.size();
-    // The two summaries stop at different records: one of them alone must not rule out a hit.
-    const std::size_t pairsCovered[] = {all, all / 2 + 5, all, 7};
-    const std::size_t signed_[] = {all, all, all / 3, 0};
-    for (std::size_t round = 0; round < 4; ++round) {
-        c.nameSignatures.resize(signed_[round]);
-        c.namePairs.covered = pairsCovered[round];
-        for (const std::u16string& query : queries) {
-            const ResultList list = Scan(query, ScanOptions{1, nullptr});
-            EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query))
-                << Utf16ToUtf8(query) << " with " << signed_[round] << " signatures and "
-                << pairsCovered[round] << " records in pair runs";
-            EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
-        }
+    AddRecord(c, MakeFileReference(next_++, 1), kRootDirectoryFrn, u"caf\u00c9 \U0001F600.Png");
+    const std::u16string queries[] = {u"a",
+                                      u"bA",
+                                      u"c_e",
+                                      u"zzz",
+                                      u"09",
+                                      u"ta",
+                                      u"eta",
+                                      u"Zeta 09",
+                                      u"\u6587\u4ef6",
+                                      u"a.t",
+                                      u"\u00e9",
+                                      u"\u00c9",
+                                      u"b\u00e9",
+                                      u"\U0001F600",
+                                      std::u16string(1, 0xDE00),
+                                      std::u16string(1, 0xD83D),
+                                      u"\u00e9.P",
+                                      u"AF\u00c9",
+                                      std::u16string(1, 0x80)};
+    for (const std::u16string& query : queries) {
+        const ResultList list = Scan(query, ScanOptions{1, nullptr});
+        EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
+        EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
+        EXPECT_EQ(CountHits(list, 2, false), ReferenceScan(test.engine, query, 2).size());
     }
 }
 
@@ -217,24 +233,29 @@ TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
 // few, and every record once they are more than a quarter of the table.
 TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
     VolumeIndex& c = Volume(u"C:", 5000);
+    // Writes over the name in the pool, then fixes its signature and run to match.
     const auto rewriteANonHit = [&](char16_t missing) {
-        for (std::size_t j = 1; j < c.records.size(); ++j) {
-            FileRecord& record = c.records[j];
-            const std::u16string folded(record.FoldedName(), record.nameLength);
-            if (record.isDead == 0 && record.nameLength >= 3 &&
+        for (std::size_t j = 1; j < c.table.Size(); ++j) {
+            const FileRecord& record = c.table.Record(j);
+            const std::u16string folded = FoldAscii(c.table.NameText(record));
+            if (!record.IsDead() && !record.IsWide() && record.nameLength >= 3 &&
                 folded.find(missing) == std::u16string::npos) {
-                char16_t* units = const_cast<char16_t*>(record.FoldedName());
-                units[0] = u'a', units[1] = u'b', units[2] = u'z';
-                c.nameSignatures[j] = NameSignatureOf(units, record.nameLength);
-                c.namePairs = NamePairRuns{};
-                ExtendNamePairRuns(c.records, c.namePairs);
+                auto* units = const_cast<std::uint8_t*>(c.table.Name(record).bytes);
+                units[0] = 'a', units[1] = 'b', units[2] = 'z';
+                auto& segment = const_cast<RecordSegment&>(c.table.Segment(j >> kSegmentShift));
+                const std::size_t slot = j & (kSegmentRecords - 1);
+                segment.signatures[slot] = NameSignatureOf(c.table.Name(record));
+                PairSet pairs{};
+                AddLetterPairs(c.table.Name(record), pairs);
+                for (std::size_t w = 0; w < kPairWords; ++w)
+                    segment.pairWords[w][slot / kPairRunRecords] |= pairs[w];
                 return j;
             }
         }
         return std::size_t{0};
     };
     const ResultList few = Scan(u"ab");
-    ASSERT_LT(few.size(), c.records.size() / 4);
+    ASSERT_LT(few.size(), c.table.Size() / 4);
     const std::size_t changed = rewriteANonHit(u'b');
     ASSERT_NE(changed, 0u);
     const auto found = [&](const ResultList& list) {
@@ -247,7 +268,7 @@ TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
     EXPECT_TRUE(found(Scan(u"abz"))) << "a whole scan reads every record";
 
     const ResultList many = Scan(u"a");
-    ASSERT_GT(many.size(), c.records.size() / 4);
+    ASSERT_GT(many.size(), c.table.Size() / 4);
     const std::size_t changedToo = rewriteANonHit(u'a');
     ASSERT_NE(changedToo, 0u);
     bool seen = false;

@@ -25,12 +25,12 @@ std::int32_t SelectedCategoryOrAll() {
     return CategoryOrAll(StandInSelectedCategory);
 }
 
-bool RecordPassesCategory(const FileRecord& record, std::int32_t category) {
+bool RecordPassesCategory(const FileTable& table, const FileRecord& record, std::int32_t category) {
     if (category == 0)
         return true;
-    if (record.isDirectory != 0)
+    if (record.IsDirectory())
         return false;
-    const std::u16string name(record.name, record.nameLength);
+    const std::u16string name = table.NameText(record);
     const std::size_t dot = name.rfind(u'.');
     if (dot == std::u16string::npos)
         return false;

@@ -97,7 +97,7 @@ TEST_F(VisibleList, HitWhoseFileLeftTheTablePassesOnlyAllFiles) {
         Journal(*volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, frn, kRootDirectoryFrn, u"");
     }
     volume->Compact();
-    ASSERT_LT(volume->records.size(), 6u);
+    ASSERT_LT(volume->table.Size(), 6u);
 
     SelectCategory(1);
     EXPECT_EQ(NamesOf(*GetVisibleResults()), (Names{u"report.TXT"}));

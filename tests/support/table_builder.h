@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "index/journal_monitor.h"
@@ -18,14 +19,10 @@ inline std::uint32_t AttributesOf(bool isDirectory) {
 // Appends a live record and maps it, as the journal monitor does.
 inline std::uint64_t AddRecord(VolumeIndex& volume, std::uint64_t frn, std::uint64_t parentFrn,
                                const std::u16string& name, bool isDirectory = false) {
-    const std::uint64_t index = volume.records.size();
-    AppendRecord(volume.records, volume.names, frn, parentFrn, name.data(),
-                 static_cast<std::uint16_t>(name.size()), AttributesOf(isDirectory));
-    ExtendNameSignatures(volume.records, volume.nameSignatures);
-    if (volume.namePairs.covered + 1 == volume.records.size())
-        ExtendNamePairRuns(volume.records, volume.namePairs);
-    volume.frnToIndex.InsertOrAssign(frn, index);
-    return index;
+    std::uint64_t previous = 0;
+    return volume.table.AppendMapped(frn, parentFrn, name.data(),
+                                     static_cast<std::uint16_t>(name.size()),
+                                     AttributesOf(isDirectory), &previous);
 }
 
 inline void AddRoot(VolumeIndex& volume) {
@@ -47,13 +44,29 @@ inline void Journal(VolumeIndex& volume, std::uint32_t reason, std::uint64_t frn
 
 inline std::size_t LiveCount(const VolumeIndex& volume) {
     std::size_t live = 0;
-    for (const FileRecord& record : volume.records)
-        live += record.isDead == 0 ? 1 : 0;
+    for (std::size_t i = 0; i < volume.table.Size(); ++i)
+        live += volume.table.Record(i).IsDead() ? 0 : 1;
     return live;
 }
 
-inline std::u16string NameOf(const FileRecord& record) {
-    return std::u16string(record.name, record.nameLength);
+inline std::u16string NameOf(const VolumeIndex& volume, std::size_t index) {
+    return volume.table.NameText(volume.table.Record(index));
+}
+
+// The live record that carries frn, as a search would see it, copied out of the table. The
+// caller holds the volume's lock or owns the volume.
+struct LiveFile {
+    std::u16string name;
+    std::uint64_t parentFrn = 0;
+    std::uint64_t index = 0;
+    bool isDirectory = false;
+};
+inline std::optional<LiveFile> LiveFileOf(const VolumeIndex& volume, std::uint64_t frn) {
+    const FileRecord* record = volume.table.NewestRecordOf(frn);
+    if (record == nullptr || record->IsDead())
+        return std::nullopt;
+    return LiveFile{volume.table.NameText(*record), record->parentFrn, volume.table.IndexOf(frn),
+                    record->IsDirectory()};
 }
 
 }  // namespace kx::testing

@@ -32,7 +32,7 @@ struct TestEngine {
 // A file (or directory) directly below the root; returns its frn.
 inline std::uint64_t AddFile(VolumeIndex& volume, const std::u16string& name,
                              bool isDirectory = false) {
-    const std::uint64_t frn = MakeFileReference(1000 + volume.records.size(), 1);
+    const std::uint64_t frn = MakeFileReference(1000 + volume.table.Size(), 1);
     AddRecord(volume, frn, kRootDirectoryFrn, name, isDirectory);
     return frn;
 }

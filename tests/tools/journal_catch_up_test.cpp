@@ -36,8 +36,8 @@ class JournalCatchUp : public SimulatedMachine {
     }
     bool Live(std::uint64_t frn) {
         std::shared_lock<SrwLock> guard(table->lock);
-        const std::uint64_t* index = table->frnToIndex.Find(frn);
-        return index != nullptr && table->records[*index].isDead == 0;
+        const FileRecord* record = table->table.NewestRecordOf(frn);
+        return record != nullptr && !record->IsDead();
     }
 
     std::shared_ptr<sim::SimVolume> drive;

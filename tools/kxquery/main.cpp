@@ -51,8 +51,10 @@ void PrintPaths(const kx::SearchEngine& engine) {
     std::string out;
     for (const kx::VolumeIndex* volume : VolumesByDrive(engine)) {
         std::shared_lock<kx::SrwLock> guard(volume->lock);
-        for (const kx::FileRecord& record : volume->records) {
-            if (record.isDead != 0)
+        const kx::FileTable& table = volume->table;
+        for (std::size_t i = 0; i < table.Size(); ++i) {
+            const kx::FileRecord& record = table.Record(i);
+            if (record.IsDead())
                 continue;
             out += kx::Utf16ToUtf8(kx::BuildFullPath(*volume, record));
             out += '\n';
@@ -68,9 +70,8 @@ void PrintPaths(const kx::SearchEngine& engine) {
 void PrintCounts(const kx::SearchEngine& engine) {
     for (const kx::VolumeIndex* volume : VolumesByDrive(engine)) {
         std::shared_lock<kx::SrwLock> guard(volume->lock);
-        std::printf("%s %zu %zu\n", kx::Utf16ToUtf8(volume->rootPath).c_str(),
-                    volume->records.size(),
-                    static_cast<std::size_t>(volume->records.size() - volume->deadCount));
+        std::printf("%s %zu %zu\n", kx::Utf16ToUtf8(volume->rootPath).c_str(), volume->table.Size(),
+                    static_cast<std::size_t>(volume->table.Size() - volume->table.DeadCount()));
     }
 }
 
