@@ -67,6 +67,7 @@ class JournalStorm {
                     } else {
                         Journal(volume_, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, file.frn,
                                 kRootDirectoryFrn, file.name);
+                        freed_.push_back(file.frn);
                         live_[pick] = live_.back();
                         live_.pop_back();
                     }
@@ -103,15 +104,28 @@ class JournalStorm {
     int rebuilds = 0;
 
   private:
-    std::uint64_t NextFrn() { return MakeFileReference(nextRecord_++, 1); }
+    // As NTFS does, a deleted file's record number is often given to a new file under the next
+    // sequence number, while the old frn still names its dead record.
+    std::uint64_t NextFrn() {
+        if (!freed_.empty() && random_() % 2 == 0) {
+            const std::uint64_t old = freed_.back();
+            freed_.pop_back();
+            return MakeFileReference(old & 0xFFFFFFFFFFFFull,
+                                     static_cast<std::uint16_t>((old >> 48) % 0xFFFF + 1));
+        }
+        return MakeFileReference(nextRecord_++, 1);
+    }
+    // Every third name holds a unit beyond ASCII, so that it is stored in UTF-16.
     static std::u16string NameFor(bool matching, int n) {
-        const std::u16string number =
-            std::u16string(1, u'a' + n % 26) + std::u16string(1, u'a' + (n / 26) % 26);
+        const std::u16string number = std::u16string(1, u'a' + n % 26) +
+                                      std::u16string(1, u'a' + (n / 26) % 26) +
+                                      (n % 3 == 0 ? u"\u00e9\u6587" : u"");
         return matching ? u"Match_" + number + u".txt" : u"other_" + number + u".dat";
     }
 
     VolumeIndex& volume_;
     std::vector<LiveFile> live_;
+    std::vector<std::uint64_t> freed_;
     std::mt19937 random_{7};
     std::uint64_t nextRecord_ = 100;
     int counter_ = 0;

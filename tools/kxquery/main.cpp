@@ -23,6 +23,7 @@
 #include "tools/kxquery/file_reading.h"
 #include "tools/kxquery/hit_printing.h"
 #include "tools/kxquery/indexing.h"
+#include "tools/kxquery/memory_report.h"
 #include "tools/kxquery/options.h"
 #include "tools/kxquery/query_list.h"
 #include "tools/kxquery/query_window.h"
@@ -168,7 +169,9 @@ int Run(int argc, char** argv, const char** stage) {
             std::chrono::milliseconds(options->journalPollMilliseconds);
     }
     *stage = "while indexing";
-    const bool any = kx::query::IndexAllDrives(engine);
+    std::string memory;
+    const bool any = options->printMemory ? kx::query::IndexDrivesMeasuringMemory(engine, &memory)
+                                          : kx::query::IndexAllDrives(engine);
     // A drive that ran out is dropped as the window drops it; here that would make every
     // answer incomplete, so the run fails instead.
     if (kx::OutOfMemoryFailures.load() != 0)
@@ -176,6 +179,7 @@ int Run(int argc, char** argv, const char** stage) {
     if (!any)
         return Fail("no NTFS volume could be indexed", kRunFailed);
     *stage = "while searching";
+    std::fputs(memory.c_str(), stdout);
     if (options->printCount)
         PrintCounts(engine);
     if (options->printPaths)

@@ -156,6 +156,8 @@ struct Parser {
             options.printPaths = true;
         } else if (argument == "--count") {
             options.printCount = true;
+        } else if (argument == "--memory") {
+            options.printMemory = true;
         } else if (argument == "--details") {
             options.settings.details = true;
         } else if (argument == "--descending") {
@@ -194,7 +196,7 @@ struct Parser {
             return Fail("argument --category needs --query, --queries-from or --script");
         // Listing the categories needs no volume.
         if (options.listCategories && options.volumes.empty() && !options.demo && modes == 0 &&
-            !options.printPaths && !options.printCount) {
+            !options.printPaths && !options.printCount && !options.printMemory) {
             return true;
         }
         if (options.volumes.empty() && !options.demo)

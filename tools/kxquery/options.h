@@ -28,6 +28,7 @@ struct Options {
     bool demo = false;
     bool printPaths = false;
     bool printCount = false;
+    bool printMemory = false;  // drives built one at a time, each one's memory reported
     bool help = false;
     bool chinese = false;  // category names in Chinese (--lang zh)
     bool listCategories = false;

@@ -13,6 +13,10 @@ Volumes:
   --demo               index the built-in demo volume as drive C:
 
 Output (any of them, in this order):
+  --memory             build the drives one at a time and print what each one's index costs:
+                       its records, the resident bytes its build added (at its end, and once
+                       the memory it freed went back) with the bytes per record, and the bytes
+                       of each structure (records, names, map, signatures, letter-pair runs)
   --count              each drive with its record count and live record count
   --paths              the full path of every live record, one per line
   --query TEXT         search as the window does (ASCII letters fold, blanks and * ? are
