@@ -10,7 +10,7 @@ import os
 import time
 
 from tests.ui.harness.program import State, unescape
-from tests.ui.harness.waits import wait_until
+from tests.ui.harness.waits import TIMEOUT, wait_until
 from tests.ui.harness.xdisplay import Shot
 
 
@@ -87,9 +87,16 @@ class KestrixWindow:
     def system_cursor(self, name):
         """How Wine draws a system cursor ("sizewe", "arrow"): the probe shows a window of its
         own with that cursor, and the pointer rests over it."""
-        helper = self.probe.start("front", "20000", name)
+        # The window outlives the wait for it: under load Wine may take long to map it.
+        helper = self.probe.start("front", int((TIMEOUT + 10) * 1000), name)
+
+        def seen():
+            code = helper.poll()
+            return "%s; the probe %s" % (self.x.window_names(), "runs" if code is None
+                                         else "exited with %d" % code)
+
         try:
-            self.x.find_window("^Kestrix probe front$", visible_only=True)
+            self.x.find_window("^Kestrix probe front$", visible_only=True, seen=seen)
             # The probe's window is placed at 600,100 and is 300 by 200.
             self.x.xdotool("mousemove", 750, 200)
             return self.cursor(1)

@@ -104,7 +104,13 @@ class Popups:
         return self.menu
 
     def last_probe(self):
-        return repr(self.probe.last.strip())
+        """What a wait here saw: the probe's last answer, and the visible top-level windows
+        (one in front of the list takes the clicks meant for it)."""
+        last = self.probe.last.strip()
+        windows = [line[len("window="):] for line in self.probe("windows").splitlines()
+                   if line.startswith("window=")]
+        listed = "windows: " + (", ".join(windows) or "none")
+        return listed if last.startswith("window=") else "%r; %s" % (last, listed)
 
     def open_tray_menu(self):
         icon = self.tray_icon()

@@ -74,12 +74,13 @@ class XDisplay:
         names = re.findall(r'^\s*0x[0-9a-f]+ "(.*)":', tree, re.MULTILINE)
         return "windows: " + (", ".join(repr(name) for name in names) or "none")
 
-    def find_window(self, pattern, timeout=None, visible_only=False):
-        """The X id of the first window whose name matches, once there is one."""
+    def find_window(self, pattern, timeout=None, visible_only=False, seen=None):
+        """The X id of the first window whose name matches, once there is one; seen says what
+        a wait that runs out saw (default: the display's windows)."""
         kind = "a visible window" if visible_only else "a window"
         found = wait_until("%s named %r" % (kind, pattern),
                            lambda: self.search(pattern, visible_only), timeout,
-                           seen=self.window_names)
+                           seen=seen or self.window_names)
         return found[0]
 
     def geometry(self, window):
