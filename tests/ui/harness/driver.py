@@ -209,8 +209,8 @@ class WindowTest(KestrixWindow, unittest.TestCase):
         log("  (%s: %.0f s)" % (cls.__name__, time.monotonic() - cls._started))
 
     def setUp(self):
-        self.folder = os.path.join(self.machine.folder, self._testMethodName)
-        os.makedirs(self.folder, exist_ok=True)
+        self.test_folder = os.path.join(self.machine.folder, self._testMethodName)
+        os.makedirs(self.test_folder, exist_ok=True)
 
     @classmethod
     def prepare(cls):

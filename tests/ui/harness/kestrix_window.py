@@ -164,7 +164,7 @@ class KestrixWindow:
     def screen_shot(self, name, settle=0.5):
         """The whole display, in screen coordinates."""
         time.sleep(settle)
-        return Shot(self.x.screenshot(os.path.join(self.folder, name + ".png")))
+        return Shot(self.x.screenshot(os.path.join(self.test_folder, name + ".png")))
 
     def shot(self, name, settle=0.6):
         """The whole display, read in the window's client coordinates."""
