@@ -28,7 +28,9 @@ echo "The built-in demo volume, indexed by the real start-up (kxquery --demo --c
 build/linux/bin/kxquery --demo --count
 echo
 
-wine64=/usr/lib/wine/wine64
+wine_dir=$(scripts/wine-dir.sh)
+wine64=$wine_dir/wine64
+wineserver=$wine_dir/wineserver
 export WINEPREFIX=$root/build/windows-x64/run-wine-prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -36,7 +38,7 @@ if [ ! -f "$WINEPREFIX.ready" ]; then
   echo "Preparing a Wine prefix (once, about 20 s)..."
   rm -rf "$WINEPREFIX"
   "$wine64" wineboot -i </dev/null >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+  "$wineserver" -w
   touch "$WINEPREFIX.ready"
 fi
 if [ "${KX_RUN_LANGUAGE:-en}" = zh ]; then
@@ -56,7 +58,7 @@ echo "No display: starting the window on a virtual one."
 work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $xvfb 2>/dev/null; "$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n1 "$work/display")
 "$wine64" "$program" </dev/null >/dev/null 2>&1 &

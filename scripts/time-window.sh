@@ -11,8 +11,10 @@ scripts/install-deps.sh
 records=${1:-10000000}
 shift || true
 [ $# -gt 0 ] || set -- config kern e
-if [ ! -x build/windows-x64/bin/kxsearch_sim.exe ]; then
+# The probe reads the window's titles as the program defines them.
+bin=build/windows-x64/bin
+if [ ! -x "$bin/kxsearch_sim.exe" ] || [ ! -x "$bin/window_probe.exe" ]; then
   cmake --preset windows-x64 >/dev/null
-  cmake --build --preset windows-x64 -j2 --target kxsearch_sim
+  cmake --build --preset windows-x64 -j2 --target kxsearch_sim kx_window_probe
 fi
 exec python3 scripts/time_window.py build/windows-x64 "$records" "$@"

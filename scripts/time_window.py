@@ -17,17 +17,31 @@ import sys
 import tempfile
 import time
 
-WINE = "/usr/lib/wine/wine64"
 HERE = os.path.dirname(os.path.abspath(__file__))
-MATCHES = re.compile(r"Kestrix - ([0-9]+) matches")
+# The display, Wine and the probe as the window tests start and read them.
+sys.path.insert(0, os.path.dirname(HERE))
+from tests.ui.harness import environment, program
+from tests.ui.harness.waits import WaitTimeout, wait_until
+from tests.ui.harness.xdisplay import XDisplay, ascii_start, ere_escape
 
 
-def run(*args, **kwargs):
-    return subprocess.run(args, check=False, capture_output=True, text=True, **kwargs)
+class Titles:
+    """The window's English titles as the program defines them (read through the window
+    tests' probe), as far as xdotool surely reads them: their ASCII starts."""
 
+    def __init__(self, defs):
+        def text(name):
+            return ascii_start(defs.text("en", name))
 
-def window_name(window):
-    return run("xdotool", "getwindowname", window).stdout.strip()
+        self.ready = text("ReadyTitle")
+        before, _, after = defs.text("en", "MatchesTitleFormat").partition("%lld")
+        self.matches = re.compile(re.escape(before) + "([0-9]+)" + re.escape(ascii_start(after)))
+        # Any title the main window has from its start on.
+        self.any = "^(%s)" % "|".join(ere_escape(text(name)) for name in (
+            "InitializingTitle", "IndexingTitle", "ReadyTitle"))
+
+    def counted(self, title):
+        return self.matches.search(title) is not None or title.startswith(self.ready)
 
 
 def resident_mib(name="kxsearch_sim.exe"):
@@ -50,34 +64,13 @@ def resident_mib(name="kxsearch_sim.exe"):
     return largest
 
 
-def wait_for(what, test, seconds, describe=None):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = test()
-        if value:
-            return value
-        time.sleep(0.01)
-    if describe:
-        print(describe())
-    sys.exit("time_window: gave up waiting for %s" % what)
-
-
-def describe_start(process):
-    """What a run that never saw the main window had instead: whether the program still runs,
-    and the titles of the windows on the display."""
-    titles = [window_name(w) for w in run("xdotool", "search", "--name", ".").stdout.split()]
-    state = "running" if process.poll() is None else "exited with %s" % process.returncode
-    return "time_window: the program is %s; windows: %s" % (
-        state, ", ".join(repr(t) for t in titles if t) or "none")
-
-
-def type_key(window, key, before):
+def type_key(x, window, titles, key, before):
     """Presses one key; returns (milliseconds until the title changed, the new title)."""
     start = time.monotonic()
-    run("xdotool", "key", key)
+    x.xdotool("key", key)
     while True:
-        title = window_name(window)
-        if title != before and (MATCHES.search(title) or "Ready" in title):
+        title = x.xdotool("getwindowname", window)
+        if title != before and titles.counted(title):
             return (time.monotonic() - start) * 1000.0, title
         if time.monotonic() - start > 120:
             return float("inf"), title
@@ -87,9 +80,10 @@ def main():
     if len(sys.argv) < 4:
         sys.exit(__doc__)
     build, records, words = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
-    program = os.path.join(build, "bin", "kxsearch_sim.exe")
-    if not os.path.exists(program):
-        sys.exit("time_window: %s is not built" % program)
+    bin_folder = os.path.join(build, "bin")
+    for name in ("kxsearch_sim.exe", program.PROBE):
+        if not os.path.exists(os.path.join(bin_folder, name)):
+            sys.exit("time_window: %s is not built in %s" % (name, bin_folder))
     work = tempfile.mkdtemp(prefix="kx-time-")
     volume = os.path.join(work, "volume.mft")
     started = time.monotonic()
@@ -97,65 +91,54 @@ def main():
                     os.environ.get("KX_TIME_ROOT", "/usr")], check=True)
     print("volume of %d records written in %.0f s" % (records, time.monotonic() - started))
 
-    # A display number the server picks itself: a fixed one may be taken, or left locked by
-    # an earlier run.
-    read_end, write_end = os.pipe()
-    display = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                                "1280x1024x24", "-nolisten", "tcp"], stderr=subprocess.DEVNULL,
-                               pass_fds=(write_end,))
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        sys.exit("time_window: Xvfb did not start")
-    env = dict(os.environ, DISPLAY=":" + number, WINEPREFIX=os.path.join(work, "prefix"),
-               WINEDEBUG="-all", LC_ALL="en_US.UTF-8")
-    os.environ.update(DISPLAY=":" + number)
-    program_process = None
+    display = machine = program_process = None
     try:
-        time.sleep(1)
-        subprocess.run([WINE, "wineboot", "-i"], env=env, capture_output=True, timeout=180)
+        display = environment.Display(os.path.join(work, "xvfb.log"))
+        x = XDisplay(display.name)
+        machine = environment.Prefix(os.path.join(work, "machine"), display.name)
+        machine.boot()
+        titles = Titles(program.read_definitions(bin_folder, machine))
         started = time.monotonic()
-        program_process = subprocess.Popen(
-            [WINE, program], env=dict(env, KX_SIM_VOLUME="Z:" + volume.replace("/", "\\")),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        window = wait_for("the main window", lambda: run(
-            "xdotool", "search", "--name", "^(Kestrix|Building|Initializing)").stdout.split()
-            [:1], 120, lambda: describe_start(program_process))[0]
-        wait_for("the index", lambda: "Ready" in window_name(window), 1800)
+        program_process = program.Program(
+            os.path.join(bin_folder, "kxsearch_sim.exe"),
+            dict(machine.env, KX_SIM_VOLUME=environment.winpath(volume)), (),
+            os.path.join(work, "program.log"))
+        window = wait_until("the main window", lambda: x.search(titles.any), 120,
+                            interval=0.01, seen=lambda: "%s; %s" % (
+                                program_process.describe(), x.window_names()))[0]
+        wait_until("the index", lambda: x.xdotool("getwindowname", window).startswith(
+            titles.ready), 1800, interval=0.01)
         print("index ready %.1f s after start, resident %.0f MiB" %
               (time.monotonic() - started, resident_mib()))
         # Keys go to the search box: the window takes the X focus and a click lands in the box.
-        run("xdotool", "windowfocus", "--sync", window)
-        geometry = dict(line.split("=") for line in
-                        run("xdotool", "getwindowgeometry", "--shell", window).stdout.split())
-        run("xdotool", "mousemove", str(int(geometry["X"]) + 300), str(int(geometry["Y"]) + 28),
-            "click", "1")
+        x.xdotool("windowfocus", "--sync", window)
+        geometry = x.geometry(window)
+        x.click_at(geometry["X"] + 300, geometry["Y"] + 28)
         # The simulator indexes every path on the first attribute query, which the first paint
         # makes: a cost of the simulator alone (Windows answers from the file system), paid
         # here before anything is timed.
-        run("xdotool", "key", "x")
+        x.xdotool("key", "x")
         time.sleep(2.0 + records / 500000.0)
         times = []
         for word in words:
-            title = window_name(window)
             # Clears the box. An emptied box keeps the last results on screen; Enter in it gives
             # the idle title, and only then can the first key's title be told from the last
             # word's, which may be the same count.
-            run("xdotool", "key", "--repeat", "40", "--delay", "30", "BackSpace")
-            run("xdotool", "key", "Return")
-            deadline = time.monotonic() + 10
-            while "matches" in window_name(window) and time.monotonic() < deadline:
-                time.sleep(0.05)
-            if "matches" in window_name(window):
-                print("  (the cleared box still shows %r)" % window_name(window))
+            x.xdotool("key", "--repeat", "40", "--delay", "30", "BackSpace")
+            x.xdotool("key", "Return")
+            try:
+                wait_until("a title without a count", lambda: not titles.matches.search(
+                    x.xdotool("getwindowname", window)), 10, interval=0.05)
+            except WaitTimeout:
+                # A measurement goes on: the first key of this word may then read as slow.
+                print("  (the cleared box still shows %r)" % x.xdotool("getwindowname", window))
             time.sleep(1.0)
-            title = window_name(window)
+            title = x.xdotool("getwindowname", window)
             for length in range(1, len(word) + 1):
                 before_mib = resident_mib()
-                elapsed, title = type_key(window, word[length - 1], title)
+                elapsed, title = type_key(x, window, titles, word[length - 1], title)
                 times.append(elapsed)
-                found = MATCHES.search(title)
+                found = titles.matches.search(title)
                 print("%-12s %8.0f ms  %10s hits  resident %6.0f MiB (%+.0f)" %
                       (word[:length], elapsed, found.group(1) if found else "-", resident_mib(),
                        resident_mib() - before_mib))
@@ -163,11 +146,15 @@ def main():
         times.sort()
         print("keys: %d, median %.0f ms, slowest %.0f ms, peak resident %.0f MiB" %
               (len(times), times[len(times) // 2], times[-1], resident_mib()))
+    except WaitTimeout as error:
+        sys.exit("time_window: " + str(error))
     finally:
         if program_process:
             program_process.kill()
-        run(os.path.join(os.path.dirname(WINE), "wineserver"), "-k", env=env)
-        display.kill()
+        if machine:
+            machine.shutdown()
+        if display:
+            display.close()
         if os.environ.get("KX_TIME_KEEP") != "1":
             shutil.rmtree(work, ignore_errors=True)
 

@@ -15,11 +15,9 @@ if [ $# -lt 1 ]; then
   exit 2
 fi
 
-wine64=/usr/lib/wine/wine64
-if [ ! -x "$wine64" ]; then
-  echo "wine-run: $wine64 not found (Debian package wine64)" >&2
-  exit 127
-fi
+wine_dir=$("$(dirname "$0")/wine-dir.sh") || exit 127
+wine64=$wine_dir/wine64
+wineserver=$wine_dir/wineserver
 
 find_build_dir() {
   local dir
@@ -65,7 +63,7 @@ if [ ! -f "$stamp" ]; then
       exit 125
     }
     # wineboot returns before the prefix's registry is written to disk.
-    /usr/lib/wine/wineserver -w
+    "$wineserver" -w
     touch "$stamp"
   fi
   flock -u 9
@@ -76,7 +74,7 @@ fi
 # with no input or output, and kept for a minute after the last program. Started by the program
 # itself, they would hold on to its output, and ctest waits for every holder of a test's output
 # to end: 3 s per test when they shut down on time, the whole timeout when one does not.
-/usr/lib/wine/wineserver -p60 </dev/null >/dev/null 2>&1 || true # fails when one runs already
+"$wineserver" -p60 </dev/null >/dev/null 2>&1 || true # fails when one runs already
 "$wine64" cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 # No stdin under CI; a program that reads it gets end of file instead of hanging.

@@ -17,13 +17,15 @@ import time
 import unittest
 
 from tests.ui.harness import driver
+from tests.ui.harness.environment import ROOT
+from tests.ui.harness.waits import log, wait_until
 
 QUERY = "report"
 SIZE_COLUMN = 2
 
 
 class English(driver.WindowTest):
-    folder = os.path.join(driver.ROOT, "docs")
+    folder = os.path.join(ROOT, "docs")
 
     def test_save_the_window(self):
         self.type_text(QUERY)
@@ -32,15 +34,15 @@ class English(driver.WindowTest):
         self.wait_state("title", hits)
         self.click(100, self.defs.row_top(1) + self.defs.number("list.row_height") // 2)
         # Away from the rows, so that no hover tip stands over the list.
-        driver.xdotool("mousemove", 1270, 1010)
+        self.x.xdotool("mousemove", 1270, 1010)
         time.sleep(1.5)
         state = self.read_client_origin()
         _, _, width, height = state.client
         shot = self.shot("window")
-        cropped = shot.crop(0, 0, width, height, "cropped.png")
+        cropped = shot.crop(0, 0, width, height)
         target = os.path.join(self.folder, "screenshot-%s.png" % self.language)
         shutil.copyfile(cropped, target)
-        driver.log("saved " + os.path.relpath(target, driver.ROOT))
+        log("saved " + os.path.relpath(target, ROOT))
 
     def wait_title_with_hits(self):
         before, _, after = self.text("MatchesTitleFormat").partition("%lld")
@@ -50,7 +52,7 @@ class English(driver.WindowTest):
             title = self.state().get("title", "")
             return title if pattern.match(title) else None
 
-        return driver.wait_until("a title with the number of hits", poll)
+        return wait_until("a title with the number of hits", poll)
 
 
 class Chinese(English):

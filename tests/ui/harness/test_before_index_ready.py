@@ -8,6 +8,7 @@ import os
 import unittest
 
 from tests.ui.harness import driver
+from tests.ui.harness.environment import winpath
 
 load_tests = driver.load_tests_in_order
 
@@ -23,23 +24,18 @@ class BeforeIndexReady(driver.WindowTest):
             os.remove(release)
         cls = type(self)
         cls.starts = getattr(cls, "starts", 0) + 1
-        cls.process = self.machine.start(
-            "kxsearch_sim.exe", self.launch_env({"KX_SIM_HOLD_INDEX": driver.winpath(release)}),
+        cls.process = self.launch(
+            "kxsearch_sim.exe", self.launch_env({"KX_SIM_HOLD_INDEX": winpath(release)}),
             log_name="held-start-%d" % cls.starts)
         return release
 
     def wait_indexing_title(self):
-        try:
-            driver.wait_until("the indexing title",
-                              lambda: self.state().get("title") == self.text("IndexingTitle"))
-            return True
-        except TimeoutError:
-            return False
+        return self.wait_state("title", self.text("IndexingTitle"))
 
     def test_search_waits_for_the_index_and_a_tag_click_gives_the_idle_title(self):
         release = self.start_held()
-        shown = self.wait_indexing_title()
-        self.check("the indexing title while the volume answers nothing", shown, True)
+        shown = self.expect("the indexing title while the volume answers nothing",
+                            self.wait_indexing_title)
         if shown:
             state = self.read_client_origin()
             self.check("the search box takes no input yet", state.get("search_enabled"), "0")

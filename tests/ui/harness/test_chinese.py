@@ -7,6 +7,7 @@ language: a text left in English, or drawn as empty boxes, is what its users see
 import unittest
 
 from tests.ui.harness import driver, popups
+from tests.ui.harness.program import as_printed, unescape
 
 load_tests = driver.load_tests_in_order
 
@@ -47,51 +48,43 @@ class Chinese(popups.Popups, driver.WindowTest):
         self.expect_state("Chinese: minimising hides the window", "visible", "0")
         items = [self.text("TrayShowWindow"), self.text("TrayAbout"), "-",
                  self.text("TrayExit")]
-        opened = self.open_tray_menu() is not None
-        self.check("Chinese: a right click on the tray icon opens the menu", opened, True)
+        opened = self.expect("Chinese: a right click on the tray icon opens the menu",
+                             self.open_tray_menu)
         if not opened:
             return
         same, _ = self.menu_matches_replica("tray-menu-zh", items)
         self.check("Chinese tray menu: %s, %s, a separator, %s" % tuple(items[:2] + items[3:]),
                    same, True)
         self.choose_from_menu("tray-menu-zh", items, 1, self.open_tray_menu)
-        box = self.wait_box()
-        self.check("Chinese: %s opens the About box" % items[1], box is not None, True)
+        box = self.expect("Chinese: %s opens the About box" % items[1], self.wait_box)
         if box is None:
             return
         self.check("Chinese About box caption", box.get("box_caption"), self.text("AboutCaption"))
         self.check("Chinese About box text: four lines", box.get("box_text"),
-                   popups.as_printed(driver.unescape(self.defs.values["about.zh"])))
+                   as_printed(unescape(self.defs.values["about.zh"])))
         self.screen_shot("about-zh")
-        self.check("OK closes the Chinese About box", self.click_box_ok(box), "closed")
+        self.expect("OK closes the Chinese About box", lambda: self.click_box_ok(box))
 
     def test_the_close_box_ends_the_program_and_removes_the_icon(self):
         # What the close box sends, here to the window that the tray test left hidden.
         self.probe("syscommand", CLOSE)
         self.check("the close box ends the Chinese window with exit code 0",
                    self.process.wait_exit(), 0)
-        self.check("and its tray icon is gone", self.tray_gone(), True)
+        self.expect("and its tray icon is gone", self.wait_tray_gone)
 
 
-class NoNtfsVolumeInChinese(driver.WindowTest):
+class NoNtfsVolumeInChinese(popups.Popups, driver.WindowTest):
     """The real program's notice that no NTFS volume was found, in Chinese."""
 
     program = "exe"
     language = "zh"
 
     def test_the_no_ntfs_notice_in_chinese(self):
-        def open_box():
-            values = driver.parse_lines(self.probe("box"))
-            return values if "box_caption" in values else None
-
-        try:
-            values = driver.wait_until("the notice box", open_box)
-        except TimeoutError:
-            values = {}
+        values = self.wait_box()
         self.check("the Chinese notice box's caption", values.get("box_caption"),
                    self.text("NoticeCaption"))
         self.check("the Chinese notice box's exact text",
-                   driver.unescape(values.get("box_text", "")), self.text("NoNtfsVolume"))
+                   unescape(values.get("box_text", "")), self.text("NoNtfsVolume"))
         self.probe("boxok")
         self.check("kxsearch.exe in Chinese ends with exit code 1", self.process.wait_exit(), 1)
 

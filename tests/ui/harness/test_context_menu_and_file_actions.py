@@ -21,6 +21,10 @@ import time
 import unittest
 
 from tests.ui.harness import driver, popups
+from tests.ui.harness.environment import run_wine
+from tests.ui.harness.program import as_printed
+from tests.ui.harness.waits import WaitTimeout, wait_until
+from tests.ui.harness.xdisplay import Shot, run_command
 
 load_tests = driver.load_tests_in_order
 
@@ -50,9 +54,9 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         cls.ini = os.path.join(cls.config_dir, "filters.ini")
         # A first start writes the English defaults, kept for the reset to be compared with.
         # They are written before the window is made: once it has a title the file is whole.
-        first = cls.machine.start("kxsearch_sim.exe", cls.launch_env(), log_name="first-start")
-        driver.wait_until("the first start's window", lambda: driver.parse_lines(
-            cls.machine.probe("state")).get("title"))
+        first = cls.launch("kxsearch_sim.exe", cls.launch_env(), log_name="first-start")
+        wait_until("the first start's window", lambda: cls.state().get("title"),
+                   seen=first.describe)
         first.kill()
         cls.defaults = os.path.join(cls.machine.folder, "defaults-en.ini")
         shutil.copyfile(cls.ini, cls.defaults)
@@ -75,9 +79,8 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         shutil.copyfile(os.path.join(cls.harness.bin, "run_marker.exe"),
                         os.path.join(cls.projects, "tool.exe"))
         # A fresh prefix knows txtfile (Notepad) but does not give .txt that class.
-        subprocess.run([driver.WINE, "reg", "add", r"HKCR\.txt", "/ve", "/t", "REG_SZ", "/d",
-                        "txtfile", "/f"], env=cls.machine.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        run_wine(cls.machine.env, "reg", "add", r"HKCR\.txt", "/ve", "/t", "REG_SZ", "/d",
+                 "txtfile", "/f")
 
     # -- Places and steps.
 
@@ -104,10 +107,7 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
 
     def list_command(self, y, item):
         """A right click at client y on the list, then the menu's item."""
-        chosen = self.choose_from_menu(MENU, self.menu_items(), item,
-                                       lambda: self.open_list_menu(y))
-        if not chosen:
-            driver.log("  (no menu opened at client y %d)" % y)
+        self.choose_from_menu(MENU, self.menu_items(), item, lambda: self.open_list_menu(y))
 
     def search_for(self, text, hits, description=None):
         # Typed again when the box did not take it: Wine can take the first click after another
@@ -124,30 +124,26 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
     def selected_at_row0(self, shot):
         return self.pixel_at(shot, 3, self.defs.row_top(0) + 4)
 
-    def pixel_at(self, path, x, y):
-        return driver.Shot(path, self.origin).pixel(x, y)
+    def pixel_at(self, shot, x, y):
+        """A pixel of a screen shot, in client coordinates."""
+        return Shot(shot.path, self.origin).pixel(x, y)
 
     def confirm_delete(self):
-        if self.wait_box(self.text("DeleteCaption")):
-            self.probe("boxpress", YES)
+        self.wait_box(self.text("DeleteCaption"))
+        self.probe("boxpress", YES)
 
     def error_code(self, text_format, description):
-        """False when no error box came; else checks its text is the format with a code."""
+        """Waits for the error box, checks that its text is the format with a code, and
+        closes it."""
         box = self.wait_box(self.text("ErrorCaption"))
-        if box is None:
-            return False
-        prefix = popups.as_printed(self.text(text_format).replace("%lu", ""))
+        prefix = as_printed(self.text(text_format).replace("%lu", ""))
         text = box.get("box_text", "")
         code = text[len(prefix):] if text.startswith(prefix) else ""
         self.check("%s (%s)" % (description, code or text), code.isdigit(), True)
         self.press_box(1)
-        return True
 
     def wait_file(self, path):
-        try:
-            return driver.wait_until(path, lambda: os.path.exists(path))
-        except TimeoutError:
-            return False
+        return wait_until(path, lambda: os.path.exists(path))
 
     # -- Tests, in the order of one user's session.
 
@@ -158,124 +154,96 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
 
     def test_file_items_need_a_row_under_the_pointer(self):
         selected = self.defs.colour("selected_row")
-        if self.open_list_menu(self.first_row_y()):
-            inks = self.menu_inks("menu-row")
-            self.check("menu on a row: all eight items enabled", inks, ["black"] * 8)
-            self.check("the right-clicked row is selected before the menu opens",
-                       self.selected_at_row0(self.last_menu_shot), selected)
-        else:
-            self.check("a right click on a row opens the menu", False, True)
+        self.open_list_menu(self.first_row_y())
+        inks = self.menu_inks("menu-row")
+        self.check("menu on a row: all eight items enabled", inks, ["black"] * 8)
+        self.check("the right-clicked row is selected before the menu opens",
+                   self.selected_at_row0(self.last_menu_shot), selected)
         grayed_files = ["gray"] * 6 + ["black"] * 2
-        if self.open_list_menu(self.below_rows_y()):
-            inks = self.menu_inks("menu-below")
-            self.check("below the last row: the six file items grayed, the two filter items not",
-                       inks, grayed_files)
-            self.check("a click below the rows keeps the selection",
-                       self.pixel_at(self.last_menu_shot, 3, self.defs.row_top(0) + 4), selected)
-        else:
-            self.check("a right click below the rows opens the menu", False, True)
-        if self.open_list_menu(self.header_y()):
-            self.check("on the header: the six file items grayed, the two filter items not",
-                       self.menu_inks("menu-header"), grayed_files)
-        else:
-            self.check("a right click on the header opens the menu", False, True)
+        self.open_list_menu(self.below_rows_y())
+        inks = self.menu_inks("menu-below")
+        self.check("below the last row: the six file items grayed, the two filter items not",
+                   inks, grayed_files)
+        self.check("a click below the rows keeps the selection",
+                   self.pixel_at(self.last_menu_shot, 3, self.defs.row_top(0) + 4), selected)
+        self.open_list_menu(self.header_y())
+        self.check("on the header: the six file items grayed, the two filter items not",
+                   self.menu_inks("menu-header"), grayed_files)
 
     def test_open_filter_config_folder(self):
         self.list_command(self.below_rows_y(), OPEN_FILTER_FOLDER)
-        self.check("Open Filter Config Folder opens a folder window on config",
-                   self.wait_window("ExplorerWClass", "config$"), True)
+        self.expect("Open Filter Config Folder opens a folder window on config",
+                    lambda: self.wait_window("ExplorerWClass", "config$"))
         self.close_window("ExplorerWClass", "config$", "config")
 
     def test_copy_path_puts_the_full_path_on_both_clipboards(self):
         self.list_command(self.first_row_y(), COPY_PATH)
         box = self.wait_box(self.text("SuccessCaption"))
-        if box is None:
-            found = self.box()
-            self.check("copy path shows its notice (a box: %r, %r)" % (
-                found.get("box_caption"), found.get("box_text")), False, True)
-            return
         path = NOTES
-        self.check("copy path: notice", box.get("box_text"),
-                   popups.as_printed(self.text("PathCopied")))
+        self.check("copy path: notice", box.get("box_text"), as_printed(self.text("PathCopied")))
         shot = self.screen_shot("box-copied")
         self.check("copy path: information icon", self.icon_kind(shot, box), "information")
-        clipboard = driver.parse_lines(self.probe("clipboard"))
+        clipboard = self.probe.values("clipboard")
         self.check("clipboard holds CF_UNICODETEXT", clipboard.get("clipboard_unicode"), "1")
         self.check("clipboard text is the full path", clipboard.get("clipboard_text"), path)
-        x_clipboard = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
-                                     env=driver._x_env(), stdout=subprocess.PIPE,
-                                     stderr=subprocess.STDOUT, timeout=5)
-        self.check("the X clipboard has the path", x_clipboard.stdout.decode().strip(), path)
+        x_clipboard = run_command(["xclip", "-o", "-selection", "clipboard"], self.x.env, 5)
+        self.check("the X clipboard has the path", x_clipboard, path)
         self.press_box(1)
 
     def test_a_new_list_while_the_menu_is_open_leaves_the_commands_asking_for_a_row(self):
         # A new result list while the menu is open clears the selection, so a file command
         # then asks for a row instead of acting on whatever now stands in the old one.
-        if self.open_list_menu(self.first_row_y()):
-            self.probe("settext", "o")
-            try:
-                driver.wait_until("a new list", lambda: self.state().get("title") !=
-                                  self.matches_title(1))
-            except TimeoutError:
-                pass
-            self.choose_item(MENU, COPY_PATH)
-            box = self.wait_box(self.text("InfoCaption"))
-            self.check("a search while the menu is open: the command asks for a row",
-                       (box or {}).get("box_text"), popups.as_printed(self.text("SelectFileFirst")))
-            if box:
-                self.press_box(1)
-        else:
-            self.check("the menu opens again on the row", False, True)
+        self.open_list_menu(self.first_row_y())
+        self.probe("settext", "o")
+        wait_until("a new list", lambda: self.state().get("title") != self.matches_title(1))
+        self.choose_item(MENU, COPY_PATH)
+        box = self.wait_box(self.text("InfoCaption"))
+        self.check("a search while the menu is open: the command asks for a row",
+                   box.get("box_text"), as_printed(self.text("SelectFileFirst")))
+        self.press_box(1)
         self.search_for("notes", 1, "one hit for notes again")
 
     def test_open_open_folder_and_properties_go_to_the_shell(self):
         self.list_command(self.first_row_y(), OPEN)
-        self.check("open: the shell starts Notepad on the file",
-                   self.wait_window("Notepad", r"notes\.txt"), True)
+        self.expect("open: the shell starts Notepad on the file",
+                    lambda: self.wait_window("Notepad", r"notes\.txt"))
         self.close_window("Notepad", r"notes\.txt", "Notepad")
         self.list_command(self.first_row_y(), OPEN_FOLDER)
-        self.check("open containing folder: a folder window on Projects",
-                   self.wait_window("ExplorerWClass", "Projects$"), True)
+        self.expect("open containing folder: a folder window on Projects",
+                    lambda: self.wait_window("ExplorerWClass", "Projects$"))
         self.close_window("ExplorerWClass", "Projects$", "Projects")
         self.list_command(self.first_row_y(), PROPERTIES)
         # Wine's shell has no properties sheet for files: ShellExecuteExW fails and says why.
-        if not self.error_code("PropertiesFailedFormat",
-                               "properties: the shell's failure shown with its code"):
+        # A shell that has one shows no box, which is as right.
+        try:
+            self.error_code("PropertiesFailedFormat",
+                            "properties: the shell's failure shown with its code")
+        except WaitTimeout:
             self.check("properties: the shell took the request without an error", True, True)
 
     def test_delete_asks_and_reports_a_file_in_use(self):
         notes = os.path.join(self.projects, "notes.txt")
-        holder = subprocess.Popen(
-            [driver.WINE, os.path.join(self.harness.bin, "window_probe.exe"), "hold",
-             NOTES, "60000"], env=self.machine.env,
-            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        holder = self.probe.start("hold", NOTES, "60000", stdout=subprocess.PIPE)
         try:
             holder.stdout.readline()  # "holding" once the file is open
             self.list_command(self.first_row_y(), DELETE)
             box = self.wait_box(self.text("DeleteCaption"))
-            if box is not None:
-                self.check("delete asks with the path", box.get("box_text"),
-                           popups.as_printed(self.text("DeleteQuestion") + NOTES))
-                self.check("delete question: Yes and No", box.get("box_buttons"),
-                           "%d,%d" % (YES, NO))
-                shot = self.screen_shot("box-question")
-                self.check("delete question: warning icon", self.icon_kind(shot, box),
-                           "warning")
-                self.press_box(NO)
-                self.check("No leaves the file", os.path.exists(notes), True)
-            else:
-                self.check("delete asks first", False, True)
+            self.check("delete asks with the path", box.get("box_text"),
+                       as_printed(self.text("DeleteQuestion") + NOTES))
+            self.check("delete question: Yes and No", box.get("box_buttons"),
+                       "%d,%d" % (YES, NO))
+            shot = self.screen_shot("box-question")
+            self.check("delete question: warning icon", self.icon_kind(shot, box), "warning")
+            self.press_box(NO)
+            self.check("No leaves the file", os.path.exists(notes), True)
             self.list_command(self.first_row_y(), DELETE)
             self.confirm_delete()
             box = self.wait_box(self.text("ErrorCaption"))
-            if box is not None:
-                self.check("deleting a file in use: the system's code 32", box.get("box_text"),
-                           popups.as_printed(self.text("DeleteFailedFormat").replace("%lu", "32")))
-                shot = self.screen_shot("box-in-use")
-                self.check("delete error: error icon", self.icon_kind(shot, box), "error")
-                self.press_box(1)
-            else:
-                self.check("deleting a file in use shows an error", False, True)
+            self.check("deleting a file in use: the system's code 32", box.get("box_text"),
+                       as_printed(self.text("DeleteFailedFormat").replace("%lu", "32")))
+            shot = self.screen_shot("box-in-use")
+            self.check("delete error: error icon", self.icon_kind(shot, box), "error")
+            self.press_box(1)
         finally:
             holder.kill()
             holder.wait()
@@ -287,24 +255,18 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         self.list_command(self.first_row_y(), DELETE)
         self.confirm_delete()
         box = self.wait_box(self.text("SuccessCaption"))
-        if box is not None:
-            self.check("delete: notice", box.get("box_text"),
-                       popups.as_printed(self.text("FileDeleted")))
-            self.check("the file is gone from Wine's drive",
-                       os.path.exists(os.path.join(self.projects, "notes.txt")), False)
-            shot = self.screen_shot("box-deleted")
-            self.check("the list waits for the notice: row 0 still selected",
-                       self.pixel_at(shot, 3, row0_y), selected)
-            self.press_box(1)
-            try:
-                driver.wait_until("the selection to clear", lambda: self.pixel_at(
-                    self.screen_shot("after-delete"), 3, row0_y) == white)
-            except TimeoutError:
-                pass
-            self.check("closing the notice searches again (selection cleared)",
-                       self.pixel_at(self.screen_shot("after-delete"), 3, row0_y), white)
-        else:
-            self.check("deleting a file says so", False, True)
+        self.check("delete: notice", box.get("box_text"), as_printed(self.text("FileDeleted")))
+        self.check("the file is gone from Wine's drive",
+                   os.path.exists(os.path.join(self.projects, "notes.txt")), False)
+        shot = self.screen_shot("box-deleted")
+        self.check("the list waits for the notice: row 0 still selected",
+                   self.pixel_at(shot, 3, row0_y), selected)
+        self.press_box(1)
+        self.expect("closing the notice searches again (selection cleared)",
+                    lambda: wait_until("the selection to clear", lambda: self.pixel_at(
+                        self.screen_shot("after-delete"), 3, row0_y) == white,
+                        seen=lambda: "row 0 in " + self.pixel_at(
+                            self.screen_shot("after-delete"), 3, row0_y)))
 
         def gone():
             if self.state().get("title") == self.matches_title(0):
@@ -313,22 +275,19 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
             time.sleep(0.5)
             return False
 
-        try:
-            left = driver.wait_until("0 matches", gone)
-        except TimeoutError:
-            left = False
-        self.check("the deleted file leaves the index", left, True)
+        self.expect("the deleted file leaves the index",
+                    lambda: wait_until("0 matches", gone,
+                                       seen=lambda: repr(self.state().get("title"))))
 
     def test_a_directory_is_not_deleted_and_opens_as_a_folder(self):
         self.search_for("Projects", 1, "one hit for the directory")
         self.list_command(self.first_row_y(), DELETE)
         self.confirm_delete()
-        if not self.error_code("DeleteFailedFormat", "deleting a directory: the system's code"):
-            self.check("deleting a directory shows an error", False, True)
+        self.error_code("DeleteFailedFormat", "deleting a directory: the system's code")
         self.check("the directory is still there", os.path.isdir(self.projects), True)
         self.list_command(self.first_row_y(), OPEN)
-        self.check("open on a directory: a folder window on it",
-                   self.wait_window("ExplorerWClass", "Projects$"), True)
+        self.expect("open on a directory: a folder window on it",
+                    lambda: self.wait_window("ExplorerWClass", "Projects$"))
         self.close_window("ExplorerWClass", "Projects$", "Projects")
 
     def test_run_as_administrator_and_double_click_run_the_program(self):
@@ -337,22 +296,19 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         if os.path.exists(marker):
             os.remove(marker)
         self.list_command(self.first_row_y(), RUN_AS_ADMIN)
-        self.check("run as administrator: the shell runs the program", self.wait_file(marker),
-                   True)
+        self.expect("run as administrator: the shell runs the program",
+                    lambda: self.wait_file(marker))
         if os.path.exists(marker):
             os.remove(marker)
-        driver.xdotool("mousemove", *self.client_point(100, self.first_row_y()), "click",
-                       "--repeat", 2, "--delay", 80, 1)
-        self.check("a double-click opens the hit", self.wait_file(marker), True)
+        self.x.click_at(*self.client_point(100, self.first_row_y()), "--repeat", 2, "--delay",
+                        80, 1)
+        self.expect("a double-click opens the hit", lambda: self.wait_file(marker))
 
     def test_reset_asks_in_chinese_and_no_keeps_the_custom_tags(self):
         self.list_command(self.below_rows_y(), RESET_FILTERS)
         box = self.wait_box(self.text("ResetFiltersCaption"))
-        if box is None:
-            self.check("reset asks first", False, True)
-            return
         self.check("reset asks in Chinese under English", box.get("box_text"),
-                   popups.as_printed(self.defs.text("zh", "ResetFiltersQuestion")))
+                   as_printed(self.defs.text("zh", "ResetFiltersQuestion")))
         self.check("reset question: Yes and No", box.get("box_buttons"), "%d,%d" % (YES, NO))
         self.press_box(NO)
         self.check("No leaves filters.ini", same_bytes(self.ini, self.custom), True)
@@ -361,14 +317,11 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
     def test_reset_yes_writes_the_defaults_and_renames_the_tags(self):
         categories = self.defs.number("categories.en.count")
         self.list_command(self.below_rows_y(), RESET_FILTERS)
-        if self.wait_box(self.text("ResetFiltersCaption")):
-            self.press_box(YES)
-        try:
-            written = driver.wait_until("the defaults in filters.ini",
-                                        lambda: same_bytes(self.defaults, self.ini))
-        except TimeoutError:
-            written = False
-        self.check("Yes writes the defaults into filters.ini", written, True)
+        self.wait_box(self.text("ResetFiltersCaption"))
+        self.press_box(YES)
+        self.expect("Yes writes the defaults into filters.ini",
+                    lambda: wait_until("the defaults in filters.ini",
+                                       lambda: same_bytes(self.defaults, self.ini)))
         self.check("filters.bak keeps the start-up copy",
                    same_bytes(os.path.join(self.config_dir, "filters.bak"), self.custom), True)
         self.expect_state("Yes refreshes the tag bar", "title", self.matches_title(1))

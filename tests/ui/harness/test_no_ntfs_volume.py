@@ -7,27 +7,28 @@ administrator.)"""
 import unittest
 
 from tests.ui.harness import driver
+from tests.ui.harness.program import unescape
+from tests.ui.harness.xdisplay import ere_escape
 
 
 class NoNtfsVolume(driver.WindowTest):
     program = "exe"
 
     def test_notice_box_over_the_indexing_window_then_exit_code_1(self):
-        box = driver.find_window("^%s$" % driver.ere_escape(self.text("NoticeCaption")))
-        self.check("no-NTFS message box shown", box is not None, True)
+        box = self.expect("no-NTFS message box shown", lambda: self.x.find_window(
+            "^%s$" % ere_escape(self.text("NoticeCaption"))))
         if box is None:
             return
-        indexing = driver.xdotool("search", "--name",
-                                  "^" + driver.ere_escape(self.text("IndexingTitle")), timeout=5)
+        indexing = self.x.search("^" + ere_escape(self.text("IndexingTitle")))
         self.check("main window under the box has the building-the-index title",
                    bool(indexing), True)
-        values = driver.parse_lines(self.probe("box"))
+        values = self.probe.values("box")
         self.check("the notice box's caption", values.get("box_caption"),
                    self.text("NoticeCaption"))
         self.check("the notice box says no NTFS volume was found",
-                   driver.unescape(values.get("box_text", "")), self.text("NoNtfsVolume"))
-        driver.xdotool("windowfocus", "--sync", box, timeout=10)
-        driver.xdotool("key", "Return", timeout=10)
+                   unescape(values.get("box_text", "")), self.text("NoNtfsVolume"))
+        self.x.xdotool("windowfocus", "--sync", box, timeout=10)
+        self.x.xdotool("key", "Return", timeout=10)
         self.check("kxsearch.exe ends with exit code 1", self.process.wait_exit(), 1)
 
 

@@ -37,7 +37,7 @@ class Scrolling(driver.WindowTest):
         before = self.shot("before-scroll")
         step = d.number("list.wheel_step")
         self.move(600, 420)
-        driver.xdotool("click", 5)
+        self.x.xdotool("click", 5)
         wheel = self.shot("wheel")
         # Rows 0 and 2 are white, 1 and 3 in the odd-row colour.
         self.check("one wheel notch scrolls 100 pixels: row 2 ends at y 209",

@@ -10,6 +10,8 @@ import time
 import unittest
 
 from tests.ui.harness import driver
+from tests.ui.harness.environment import ROOT
+from tests.ui.harness.waits import wait_until
 
 load_tests = driver.load_tests_in_order
 
@@ -95,7 +97,7 @@ class SearchAndList(driver.WindowTest):
         last = self.origin[3] - d.number("list.row_height") // 2
         # Far enough down for any window height: the list stops with its last row at the bottom.
         self.move(d.column_left(0) + 10, last)
-        driver.xdotool("click", "--repeat", 15, "--delay", 30, 5)
+        self.x.xdotool("click", "--repeat", 15, "--delay", 30, 5)
         self.move(d.column_left(1) + 40, last)
         self.check("the deleted file's hit is still the last row", self.tip(),
                    "photo-030.jpg")
@@ -139,12 +141,9 @@ class SearchAndList(driver.WindowTest):
             time.sleep(0.5)
             return self.state().get("title") == self.matches_title(1)
 
-        try:
-            driver.wait_until("the created file's hit", found)
-            shown = True
-        except TimeoutError:
-            shown = False
-        self.check("a file created on the volume shows up in the next search", shown, True)
+        self.expect("a file created on the volume shows up in the next search",
+                    lambda: wait_until("the created file's hit", found,
+                                       seen=lambda: repr(self.state().get("title"))))
 
     def test_an_empty_box_keeps_the_hits_until_enter(self):
         # One change to an empty box: deleting key by key would search for each shorter
@@ -167,7 +166,7 @@ class SearchAndList(driver.WindowTest):
         self.expect_state("screenshot state: sorted by size", "title", self.matches_title(41))
         self.click(100, self.defs.row_top(1) + 10)
         shot = self.shot("final-en")
-        artifacts = os.path.join(driver.ROOT, "tests", "artifacts")
+        artifacts = os.path.join(ROOT, "tests", "artifacts")
         os.makedirs(artifacts, exist_ok=True)
         shutil.copy(shot.path, os.path.join(artifacts, "ui-en.png"))
 

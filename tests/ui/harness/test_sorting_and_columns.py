@@ -54,7 +54,7 @@ class SortingAndColumns(driver.WindowTest):
         # have forgotten the cell, so that a move within it shows the tip again.
         self.probe("hideshow")
         self.wait_state("visible", "1")
-        driver.xdotool("mousemove_relative", "--", 1, 0)
+        self.x.xdotool("mousemove_relative", "--", 1, 0)
         self.check("hidden and shown at once over the same cell, the tip comes back",
                    self.tip(), "report-001.docx")
         self.probe("syscommand", SC_MINIMIZE)
@@ -63,7 +63,7 @@ class SortingAndColumns(driver.WindowTest):
         self.search("photo", 31)
         self.probe("tray", WM_LBUTTONDBLCLK)
         self.wait_state("visible", "1")
-        driver.xdotool("mousemove_relative", "--", 1, 0)
+        self.x.xdotool("mousemove_relative", "--", 1, 0)
         self.check("shown again over the same cell, the tip shows that cell's new text",
                    self.tip(), "photo-001.jpg")
         self.search("report", 41)
@@ -126,7 +126,6 @@ class SortingAndColumns(driver.WindowTest):
         d = self.defs
         middle = (d.number("list.top") + d.number("list.header_bottom")) // 2
         sizing = self.system_cursor("sizewe")
-        self.assertIsNotNone(sizing, "the probe's window with the sizing cursor")
         self.move(d.column_right(NAME) + d.number("list.resize_reach"), middle)
         on_edge = self.cursor()
         self.move(d.column_left(SIZE) + d.column_widths[SIZE] // 2, middle)

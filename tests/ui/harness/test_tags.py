@@ -7,6 +7,7 @@ import os
 import unittest
 
 from tests.ui.harness import driver
+from tests.ui.harness.waits import wait_until
 
 load_tests = driver.load_tests_in_order
 
@@ -77,10 +78,8 @@ class TagBar(driver.WindowTest):
             self.click_header(2, settle=1)
             return self.tag(DOCUMENTS).caption == documents
 
-        try:
-            driver.wait_until("the Documents count without the deleted file", counted_again)
-        except TimeoutError:
-            pass
+        wait_until("the Documents count without the deleted file", counted_again,
+                   seen=lambda: repr(self.tag(DOCUMENTS).caption))
         tags = self.tags()
         self.check("a category leaves out the hit deleted after the search",
                    tags[DOCUMENTS].caption, documents)

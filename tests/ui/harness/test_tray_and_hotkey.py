@@ -8,6 +8,8 @@ import time
 import unittest
 
 from tests.ui.harness import driver, popups
+from tests.ui.harness.program import as_printed, unescape
+from tests.ui.harness.xdisplay import title_pattern
 
 load_tests = driver.load_tests_in_order
 
@@ -19,10 +21,7 @@ MINIMISE_FROM_BOX = 0xF022
 class TrayAndHotkey(popups.Popups, driver.WindowTest):
 
     def ready_title_pattern(self):
-        # ASCII only: xdotool may read a Latin-1 WM_NAME, where the middle dot is one byte.
-        title = self.text("ReadyTitle")
-        ascii_part = title[:next((k for k, c in enumerate(title) if ord(c) > 127), len(title))]
-        return "^" + driver.ere_escape(ascii_part)
+        return title_pattern(self.text("ReadyTitle"))
 
     def show_window(self):
         if self.state().get("visible") != "1":
@@ -64,14 +63,13 @@ class TrayAndHotkey(popups.Popups, driver.WindowTest):
         self.show_window()
         self.hide()
         self.expect_state("minimising hides the window again", "visible", "0")
-        icon = self.tray_icon()
-        self.check("Wine shows the tray icon", icon is not None, True)
+        icon = self.expect("Wine shows the tray icon", self.tray_icon)
         if icon is None:
             return
-        driver.xdotool("mousemove", *icon, "click", 1)
+        self.x.click_at(*icon)
         self.check("a single click on the icon does nothing",
                    self.state_after(1.5).get("visible"), "0")
-        driver.xdotool("mousemove", *icon, "click", "--repeat", 2, "--delay", 80, 1)
+        self.x.click_at(*icon, "--repeat", 2, "--delay", 80, 1)
         self.expect_state("a double-click on the icon shows the window", "visible", "1")
         self.expect_state("and brings it to the front", "foreground", "1")
 
@@ -89,8 +87,7 @@ class TrayAndHotkey(popups.Popups, driver.WindowTest):
         self.show_window()
         self.hide()
         self.expect_state("hidden for the menu", "visible", "0")
-        opened = self.open_tray_menu() is not None
-        self.check("a right click on the icon opens the menu", opened, True)
+        opened = self.expect("a right click on the icon opens the menu", self.open_tray_menu)
         if opened:
             same, _ = self.menu_matches_replica("tray-menu-en", self.tray_items())
             self.check("tray menu: Show Window, About / Info, a separator, Exit Kestrix", same,
@@ -105,28 +102,27 @@ class TrayAndHotkey(popups.Popups, driver.WindowTest):
         self.hide()
         self.expect_state("hidden for the About box", "visible", "0")
         self.choose_tray_item(1)
-        box = self.wait_box()
-        self.check("About / Info opens the About box", box is not None, True)
+        box = self.expect("About / Info opens the About box", self.wait_box)
         if box is None:
             return
         self.check("About box caption", box.get("box_caption"), self.text("AboutCaption"))
         self.check("About box text: four lines", box.get("box_text"),
-                   popups.as_printed(driver.unescape(self.defs.values["about.en"])))
+                   as_printed(unescape(self.defs.values["about.en"])))
         self.check("About box has an OK button", box.get("box_ok_text"), "OK")
         self.screen_shot("about-en")
-        self.check("OK closes the About box", self.click_box_ok(box), "closed")
+        self.expect("OK closes the About box", lambda: self.click_box_ok(box))
 
     def test_exit_from_the_tray_menu_ends_the_program_and_removes_the_icon(self):
         self.show_window()
         self.hide()
         self.wait_state("visible", "0")
         self.check("the icon is still there before exit", self.tray_visible(), True)
-        chosen = self.choose_tray_item(3)
-        self.check("Exit Kestrix chosen from the tray menu", chosen, True)
+        chosen = self.expect("Exit Kestrix chosen from the tray menu",
+                             lambda: self.choose_tray_item(3))
         if not chosen:
             self.probe("close")
         self.check("Exit Kestrix ends the program with exit code 0", self.process.wait_exit(), 0)
-        self.check("the tray icon is gone after exit", self.tray_gone(), True)
+        self.expect("the tray icon is gone after exit", self.wait_tray_gone)
 
 
 if __name__ == "__main__":
