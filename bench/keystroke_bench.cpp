@@ -25,6 +25,7 @@
 #include "search/contains_folded.h"
 #include "search/details.h"
 #include "search/hit_record.h"
+#include "search/parallel_blocks.h"
 #include "search/search_run.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
@@ -94,23 +95,37 @@ std::size_t WindowSide() {
     return sum;
 }
 
+// range(0): records; range(1): scan workers, 0 for this machine's count.
 void BM_Keystroke(benchmark::State& state, std::u16string before, std::u16string key) {
     const auto records = static_cast<std::size_t>(state.range(0));
+    SetWorkerCount(static_cast<std::size_t>(state.range(1)));
     SearchEngine& engine = EngineFor(records);
     benchmark::DoNotOptimize(&engine);
     double worker = 0;
     double window = 0;
     std::size_t hits = 0;
     std::size_t listBytes = 0;
+    // Page faults of the key alone (not of the keys before it): the first time a list of its
+    // size is made, and the most of any later time, which the arena should bring to nothing.
+    std::uint64_t firstFaults = 0;
+    std::uint64_t laterFaults = 0;
+    bool first = true;
     for (auto _ : state) {
         TypeUpTo(before);
         const std::size_t residentBefore = ResidentBytes();
+        const std::uint64_t faultsBefore = PageFaults();
         const auto start = Clock::now();
         StartSearch(key);
         WaitForWorkers();
         const auto published = Clock::now();
         benchmark::DoNotOptimize(WindowSide());
         const auto painted = Clock::now();
+        const std::uint64_t faults = PageFaults() - faultsBefore;
+        if (first)
+            firstFaults = faults;
+        else
+            laterFaults = std::max(laterFaults, faults);
+        first = false;
         state.SetIterationTime(std::chrono::duration<double>(painted - start).count());
         worker += Milliseconds(published - start);
         window += Milliseconds(painted - published);
@@ -128,6 +143,10 @@ void BM_Keystroke(benchmark::State& state, std::u16string before, std::u16string
     state.counters["hits"] = static_cast<double>(hits);
     state.counters["hit_share"] = static_cast<double>(hits) / static_cast<double>(records);
     state.counters["list_bytes_per_hit"] = hits > 0 ? static_cast<double>(listBytes) / hits : 0;
+    state.counters["faults_first"] = static_cast<double>(firstFaults);
+    state.counters["faults_later"] = static_cast<double>(laterFaults);
+    state.counters["workers"] = static_cast<double>(WorkerCount());
+    SetWorkerCount(0);
 }
 
 // ---- The pipeline this replaced, kept here so that both are measured in one run.
@@ -280,7 +299,7 @@ void RegisterKey(const char* kind, const std::u16string& before, const std::u16s
                  std::int64_t records) {
     const std::string suffix = std::string(kind) + ":" + std::string(key.begin(), key.end());
     benchmark::RegisterBenchmark(("keystroke/" + suffix).c_str(), BM_Keystroke, before, key)
-        ->Arg(records)
+        ->Args({records, 0})
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("legacy/" + suffix).c_str(), BM_LegacyKeystroke, key)
@@ -308,6 +327,19 @@ void RegisterAll() {
             RegisterKey("letter", std::u16string(), letter, records);
         for (const std::u16string& text : pasted)
             RegisterKey("pasted", std::u16string(), text, records);
+    }
+    // The scan cut for machines with more cores than this one: its block arrays, one per
+    // worker, must be reused in place whatever their number.
+    for (std::int64_t workers : {4, 8, 16}) {
+        const std::pair<std::u16string, std::u16string> keys[] = {
+            {u"", u"e"}, {u"e", u"ev"}, {u"", u"con"}};
+        for (const auto& [before, key] : keys) {
+            benchmark::RegisterBenchmark(("workers/" + std::string(key.begin(), key.end())).c_str(),
+                                         BM_Keystroke, before, key)
+                ->Args({10000000, workers})
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
     }
 }
 

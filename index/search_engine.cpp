@@ -2,6 +2,7 @@
 
 #include <future>
 #include <new>
+#include <shared_mutex>
 #include <system_error>
 #include <thread>
 
@@ -14,6 +15,18 @@ namespace kx {
 SearchEngine& TheSearchEngine() {
     static SearchEngine engine;
     return engine;
+}
+
+std::size_t SearchEngine::RecordCount() const {
+    // The volume list is complete and unchanging once the engine is ready.
+    if (!ready.load())
+        return 0;
+    std::size_t records = 0;
+    for (const auto& volume : volumes) {
+        std::shared_lock<SrwLock> hold(volume->lock);
+        records += volume->table.Size();
+    }
+    return records;
 }
 
 void SearchEngine::InitBackground(WindowHandle window) {

@@ -13,6 +13,8 @@
 
 namespace kx {
 
+class HitArena;
+
 struct SearchEngine {
     // In the order their builds finished. Complete and unchanging once `ready` is true, so a
     // search that has seen ready == true walks it without volumesMutex.
@@ -23,6 +25,12 @@ struct SearchEngine {
     std::atomic<bool> ready{false};
     // Given to every volume before its build starts its journal monitor.
     MonitorTimings monitorTimings;
+    // The arrays searches over these volumes write their hits into (search/hit_arena.h), made
+    // by the first search. Lists holding an array of it hold it too.
+    mutable std::shared_ptr<HitArena> hitArena;
+
+    // Records of every volume, each counted under its lock; 0 before the start-up finished.
+    std::size_t RecordCount() const;
 
     // Starts the detached discovery thread and returns at once.
     void InitBackground(WindowHandle window);

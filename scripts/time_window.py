@@ -7,7 +7,10 @@ memory of the program. A measurement, not a test: nothing here passes or fails.
     time_window.py BUILD_DIR RECORDS WORD [WORD ...]
 
 Each word is typed into a cleared box. Environment: KX_TIME_ROOT, the tree whose names are
-mirrored (default /usr); KX_TIME_KEEP=1 keeps the work folder.
+mirrored (default /usr); KX_TIME_VOLUME, a volume file written before (by mirror_volume.py) to
+use instead, so that several builds are timed on the same names; KX_SCAN_WORKERS, the number of
+scan workers the program uses instead of its machine's cores; KX_TIME_KEEP=1 keeps the work
+folder.
 """
 import os
 import re
@@ -44,10 +47,10 @@ class Titles:
         return self.matches.search(title) is not None or title.startswith(self.ready)
 
 
-def resident_mib(name="kxsearch_sim.exe"):
-    """The largest resident size among processes running the program: Wine's launcher carries
-    the program's name in its command line too."""
-    largest = 0.0
+def program_figures(name="kxsearch_sim.exe"):
+    """(resident MiB, minor page faults so far) of the largest process running the program:
+    Wine's launcher carries the program's name in its command line too."""
+    largest = (0.0, 0)
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
@@ -56,12 +59,19 @@ def resident_mib(name="kxsearch_sim.exe"):
                 if name.encode() not in f.read():
                     continue
             with open("/proc/%s/status" % pid) as f:
-                for line in f:
-                    if line.startswith("VmRSS:"):
-                        largest = max(largest, int(line.split()[1]) / 1024.0)
-        except OSError:
+                resident = next(int(line.split()[1]) / 1024.0 for line in f
+                                if line.startswith("VmRSS:"))
+            with open("/proc/%s/stat" % pid) as f:
+                # The fields after the command's closing parenthesis; minflt is the 10th field.
+                faults = int(f.read().rpartition(")")[2].split()[7])
+            largest = max(largest, (resident, faults))
+        except (OSError, StopIteration, ValueError, IndexError):
             continue
     return largest
+
+
+def resident_mib():
+    return program_figures()[0]
 
 
 def type_key(x, window, titles, key, before):
@@ -85,11 +95,15 @@ def main():
         if not os.path.exists(os.path.join(bin_folder, name)):
             sys.exit("time_window: %s is not built in %s" % (name, bin_folder))
     work = tempfile.mkdtemp(prefix="kx-time-")
-    volume = os.path.join(work, "volume.mft")
-    started = time.monotonic()
-    subprocess.run([sys.executable, os.path.join(HERE, "mirror_volume.py"), volume, str(records),
-                    os.environ.get("KX_TIME_ROOT", "/usr")], check=True)
-    print("volume of %d records written in %.0f s" % (records, time.monotonic() - started))
+    volume = os.environ.get("KX_TIME_VOLUME") or os.path.join(work, "volume.mft")
+    if not os.environ.get("KX_TIME_VOLUME"):
+        started = time.monotonic()
+        subprocess.run([sys.executable, os.path.join(HERE, "mirror_volume.py"), volume,
+                        str(records), os.environ.get("KX_TIME_ROOT", "/usr")], check=True)
+        print("volume of %d records written in %.0f s" % (records, time.monotonic() - started))
+    environment_of_program = dict(KX_SIM_VOLUME=environment.winpath(volume))
+    if os.environ.get("KX_SCAN_WORKERS"):
+        environment_of_program["KX_SCAN_WORKERS"] = os.environ["KX_SCAN_WORKERS"]
 
     display = machine = program_process = None
     try:
@@ -101,7 +115,7 @@ def main():
         started = time.monotonic()
         program_process = program.Program(
             os.path.join(bin_folder, "kxsearch_sim.exe"),
-            dict(machine.env, KX_SIM_VOLUME=environment.winpath(volume)), (),
+            dict(machine.env, **environment_of_program), (),
             os.path.join(work, "program.log"))
         window = wait_until("the main window", lambda: x.search(titles.any), 120,
                             interval=0.01, seen=lambda: "%s; %s" % (
@@ -135,13 +149,14 @@ def main():
             time.sleep(1.0)
             title = x.xdotool("getwindowname", window)
             for length in range(1, len(word) + 1):
-                before_mib = resident_mib()
+                before_mib, before_faults = program_figures()
                 elapsed, title = type_key(x, window, titles, word[length - 1], title)
                 times.append(elapsed)
                 found = titles.matches.search(title)
-                print("%-12s %8.0f ms  %10s hits  resident %6.0f MiB (%+.0f)" %
-                      (word[:length], elapsed, found.group(1) if found else "-", resident_mib(),
-                       resident_mib() - before_mib))
+                after_mib, after_faults = program_figures()
+                print("%-12s %8.0f ms  %10s hits  resident %6.0f MiB (%+.0f)  %7d page faults" %
+                      (word[:length], elapsed, found.group(1) if found else "-", after_mib,
+                       after_mib - before_mib, after_faults - before_faults))
                 time.sleep(0.3)
         times.sort()
         print("keys: %d, median %.0f ms, slowest %.0f ms, peak resident %.0f MiB" %

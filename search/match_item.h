@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "index/volume_index.h"
-#include "search/hit_buffer_pool.h"
+#include "search/hit_arena.h"
 
 namespace kx {
 
@@ -87,7 +87,7 @@ using SharedResults = std::shared_ptr<ResultList>;
 // Filled completely before it is published and never changed afterwards, except `details` of
 // the list being shown, which the list view and the file actions update under VisibleLock.
 struct ResultList {
-    PooledHits items;
+    HitArray items;
     std::vector<HitVolume> volumes;
     std::shared_ptr<DetailsTable> details = std::make_shared<DetailsTable>();
 

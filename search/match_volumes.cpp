@@ -13,6 +13,7 @@
 #include "search/category_classifier.h"
 #include "search/category_filter.h"
 #include "search/contains_folded.h"
+#include "search/hit_arena.h"
 #include "search/pair_run_filter.h"
 #include "search/parallel_blocks.h"
 #include "search/search_run.h"
@@ -22,6 +23,10 @@ namespace kx {
 
 namespace {
 
+// Records (or earlier hits) a scan's two passes take at a time: few enough that the records the
+// first pass asks for are still in the cache when the second tests them.
+constexpr std::size_t kChunkRecords = 1024;
+// Records between two looks at the shared generation counter, which other cores write.
 constexpr std::size_t kGenerationCheckInterval = 1024;
 // Below this many records (or earlier hits) a volume is scanned in one block: starting a
 // thread costs more than scanning it.
@@ -34,9 +39,9 @@ inline bool StillCurrent(std::uint64_t generation) {
 }
 
 // One contiguous piece of a volume's scan: records [begin, end) or, typing ahead, the earlier
-// hits at positions [begin, end) of the previous list.
+// hits at positions [begin, end) of the previous list. Its arrays are lent by the arena.
 struct Block {
-    bool candidates = false;
+    bool typingAhead = false;
     std::size_t begin = 0;
     std::size_t end = 0;
     HitVector hits;
@@ -113,7 +118,7 @@ inline NameSignature SignatureOf(const FileTable& table, std::size_t index) {
 bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from, std::size_t to,
                     std::uint32_t* picked, std::size_t& count) {
     const FileTable& table = *scan.table;
-    if (!block.candidates) {
+    if (!block.typingAhead) {
         const std::size_t base = from & ~(kSegmentRecords - 1);
         if (!PickByPairsAndSignature(
                 table.Segment(from >> kSegmentShift), scan.pairQuery, scan.needed, from - base,
@@ -163,22 +168,27 @@ void TestCandidates(const VolumeScan& scan, Block& block, const std::uint32_t* p
 // a two-letter query are one record in ten, scattered: without the requests ahead each would
 // wait for its record and then for its name.
 bool ScanBlock(const VolumeScan& scan, Block& block) {
-    std::uint32_t picked[2][kGenerationCheckInterval];
+    std::uint32_t picked[2][kChunkRecords];
     std::size_t counts[2] = {0, 0};
     std::size_t current = 0;
     bool pending = false;
     std::size_t chunkEnd = 0;
+    std::size_t sinceCheck = kGenerationCheckInterval;
     for (std::size_t chunk = block.begin; chunk < block.end; chunk = chunkEnd) {
-        if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed))
-            return false;
-        chunkEnd = block.end - chunk < kGenerationCheckInterval ? block.end
-                                                                : chunk + kGenerationCheckInterval;
-        if (!block.candidates) {
+        if (sinceCheck >= kGenerationCheckInterval) {
+            if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed)) {
+                return false;
+            }
+            sinceCheck = 0;
+        }
+        chunkEnd = block.end - chunk < kChunkRecords ? block.end : chunk + kChunkRecords;
+        if (!block.typingAhead) {
             // A chunk of a whole scan stays inside one segment.
             const std::size_t segmentEnd = (chunk | (kSegmentRecords - 1)) + 1;
             if (chunkEnd > segmentEnd)
                 chunkEnd = segmentEnd;
         }
+        sinceCheck += chunkEnd - chunk;
         const std::size_t next = 1 - current;
         if (!PickCandidates(scan, block, chunk, chunkEnd, picked[next], counts[next]))
             return false;
@@ -193,35 +203,59 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
     return true;
 }
 
-// Room the first block reserves: every record of every volume, so that the join appends the
-// other blocks into it and no array grows (and is copied and faulted in again) while a letter
-// finds millions of hits. Pages never written cost address space only, which a 64-bit process
-// has plenty of; a 32-bit one lets the array grow instead.
-constexpr bool kReserveWholeScan = sizeof(void*) >= 8;
+// A 64-bit scan reserves room for every hit it may find up front: room never written costs
+// address space only, and no array grows (and is copied and faulted in again) while a letter
+// finds millions of hits. A 32-bit process, short of address space, lets its arrays grow.
+constexpr bool kReserveRoom = sizeof(void*) >= 8;
 
-// [begin, end) cut into `parts` contiguous blocks.
-void AddBlocks(std::vector<Block>& blocks, bool candidates, std::size_t begin, std::size_t end,
-               std::size_t wholeScan) {
+// The arrays of one scan: the list's own, which the first block writes straight into (so that
+// its hits are never copied), and the arena's block arrays for the other blocks.
+struct ScanArrays {
+    HitArray list;
+    HitArena::BlockLease lease;
+};
+
+// [begin, end) cut into a block per scan worker (one when it is small), each with its arrays.
+void AddBlocks(std::vector<Block>& blocks, ScanArrays& arrays, bool typingAhead, std::size_t begin,
+               std::size_t end) {
     if (begin >= end)
         return;
     const std::size_t length = end - begin;
     const std::size_t parts = length >= kParallelAbove ? WorkerCount() : 1;
+    std::vector<HitVector>& kept = arrays.lease.hits();
+    std::vector<HitVector>& keptNarrowed = arrays.lease.narrowed();
     for (std::size_t p = 0; p < parts; ++p) {
+        const std::size_t b = blocks.size();
+        if (b >= keptNarrowed.size())
+            keptNarrowed.resize(b + 1);
+        if (b > 0 && b - 1 >= kept.size())
+            kept.resize(b);
         Block& block = blocks.emplace_back();
-        block.candidates = candidates;
+        block.typingAhead = typingAhead;
         block.begin = begin + length * p / parts;
         block.end = begin + length * (p + 1) / parts;
-        // Arrays kept from earlier searches: no fresh page is touched unless this scan finds
-        // more hits than any before it. A block can hit each record (or earlier hit) it reads;
-        // the first reserves room for the others too, as their join target (a fresh array
-        // when no kept one is that large: the room costs address space until it is written).
-        std::size_t room = block.end - block.begin;
-        if (!kReserveWholeScan && !candidates)
-            room = 0;
-        else if (kReserveWholeScan && blocks.size() == 1)
-            room = wholeScan;
-        block.hits = TakeHitVector(room);
-        block.hits.reserve(room);
+        block.narrowed = std::move(keptNarrowed[b]);
+        if (b == 0)
+            block.hits = std::move(arrays.list.vector());
+        else
+            block.hits = std::move(kept[b - 1]);
+        // A block can hit each record (or earlier hit) it reads.
+        if (kReserveRoom || typingAhead) {
+            if (b > 0)
+                block.hits.reserve(block.end - block.begin);
+            block.narrowed.reserve(block.end - block.begin);
+        }
+    }
+}
+
+// The blocks' arrays back where they came from, the list's holding the first block's hits.
+void ReturnBlocks(std::vector<Block>& blocks, ScanArrays& arrays) {
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        if (b == 0)
+            arrays.list.vector() = std::move(blocks[b].hits);
+        else
+            arrays.lease.hits()[b - 1] = std::move(blocks[b].hits);
+        arrays.lease.narrowed()[b] = std::move(blocks[b].narrowed);
     }
 }
 
@@ -248,86 +282,108 @@ const HitVolume* NarrowableVolume(const ResultList* previous, const std::u16stri
     return &before;
 }
 
-void ReturnBlocks(std::vector<Block>& blocks) {
-    for (Block& block : blocks) {
-        ReturnHitVector(std::move(block.hits));
-        ReturnHitVector(std::move(block.narrowed));
-    }
-}
-
-// A list stays on screen, holding its array, until the next one replaces it. A narrow list
-// left in the room a whole scan reserved would keep that room from the pool, and the next
-// broad letter would fault in a fresh one (a hundred megabytes at ten million names): a list
-// that fills little of its room moves into an array near its own size, kept or fresh, and the
-// large one goes back for the next scan.
-constexpr std::size_t kFitBelowShare = 8;
-
-bool Roomy(const HitVector& hits, std::size_t items) {
-    return items <= hits.capacity() / kFitBelowShare;
-}
-
-// Empty, with room for `items`: a kept array at most twice that large, else a fresh one.
-HitVector ArrayNear(std::size_t items) {
-    HitVector near = TakeHitVector(items, 2 * items);
-    near.reserve(items);
-    return near;
-}
-
-HitVector FittedHits(HitVector hits) {
-    if (!Roomy(hits, hits.size()))
-        return hits;
-    try {
-        HitVector fitted = ArrayNear(hits.size());
-        fitted.assign(hits.begin(), hits.end());
-        ReturnHitVector(std::move(hits));
-        return fitted;
-    } catch (const std::bad_alloc&) {
-        // The list keeps its room: only the next scan's head start is lost.
-        return hits;
-    }
-}
-
-// The blocks' hits in block order, which is record order: one array moved when there is
-// one block, else one copy into an array kept from earlier searches.
-PooledHits JoinHits(std::vector<Block>& blocks, bool narrowed) {
+// The hits of the blocks after the first appended to the first's, which is the list's array, in
+// block order, which is record order.
+void JoinHits(std::vector<Block>& blocks) {
+    if (blocks.empty())
+        return;
+    HitVector& list = blocks.front().hits;
     std::size_t total = 0;
-    std::size_t filled = 0;
-    for (const Block& block : blocks) {
-        const std::size_t size = narrowed ? block.narrowed.size() : block.hits.size();
-        total += size;
-        filled += size > 0 ? 1 : 0;
-    }
-    if (filled <= 1) {
-        for (Block& block : blocks) {
-            HitVector& source = narrowed ? block.narrowed : block.hits;
-            if (!source.empty())
-                return PooledHits(FittedHits(std::move(source)));
+    for (const Block& block : blocks)
+        total += block.hits.size();
+    list.reserve(total);
+    for (std::size_t b = 1; b < blocks.size(); ++b)
+        list.insert(list.end(), blocks[b].hits.begin(), blocks[b].hits.end());
+}
+
+// Every block's hits of the narrowed category in block order, in an array of the arena.
+HitArray JoinNarrowed(const std::vector<Block>& blocks, HitArena& arena) {
+    std::size_t total = 0;
+    for (const Block& block : blocks)
+        total += block.narrowed.size();
+    HitArray narrowed = arena.TakeList(total);
+    for (const Block& block : blocks)
+        narrowed.vector().insert(narrowed.vector().end(), block.narrowed.begin(),
+                                 block.narrowed.end());
+    return narrowed;
+}
+
+// What every volume's scan reads: the query in the forms the passes use, and the categories.
+struct Scanning {
+    Scanning(const std::u16string& query, std::uint64_t scanGeneration, const ScanOptions& options)
+        : folded(FoldAscii(query)),
+          needle(folded),
+          needed(NameSignatureOf(folded.data(), folded.size())),
+          pairQuery(PairQueryOf(folded.data(), folded.size())),
+          generation(scanGeneration),
+          classifier(ScanCategories()),
+          previous(options.previous) {
+        if (classifier.Usable() && options.countCategories && options.category > 0 &&
+            static_cast<std::size_t>(options.category) < classifier.CategoryCount()) {
+            category = options.category;
         }
-        return PooledHits();
     }
-    // Into the first block's array when it has the room (it reserved it) and the list fills
-    // enough of it, else into one kept from earlier searches or, for a narrow list, one near
-    // its size.
-    HitVector& first = narrowed ? blocks.front().narrowed : blocks.front().hits;
-    HitVector joined;
-    if (first.capacity() < total) {
-        joined = TakeHitVector(total);
-    } else if (Roomy(first, total)) {
-        try {
-            joined = ArrayNear(total);
-        } catch (const std::bad_alloc&) {
-            joined = std::move(first);
+
+    const std::u16string folded;
+    const FoldedNeedle needle;
+    const NameSignature needed;
+    const PairQuery pairQuery;
+    const std::uint64_t generation;
+    const CategoryClassifier classifier;
+    std::int32_t category = 0;  // narrowed list wanted for it; 0 for none
+    const ResultList* previous;
+};
+
+// Scans one volume under one shared hold of its lock, so that every block sees the same table;
+// the helper threads read under the hold of this thread, which joins them before it lets go.
+void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& blocks,
+                ScanArrays& arrays, const Scanning& scanning, ResultList& result,
+                ScanCounts* counts, std::atomic<bool>& cancelled) {
+    const std::size_t firstBlock = blocks.size();
+    HitVolume& entry = result.volumes.emplace_back();
+    entry.volume = &volume;
+    {
+        std::shared_lock<SrwLock> guard(volume.lock);
+        entry.renumberGeneration = volume.renumberGeneration.load();
+        entry.deathCount = volume.deathCounter.load();
+        // A hit keeps its position in 32 bits: no table holds four billion records.
+        const std::size_t count = std::min<std::size_t>(volume.table.Size(), UINT32_MAX);
+        entry.recordCount = count;
+        const HitVolume* before =
+            NarrowableVolume(scanning.previous, scanning.folded, volume, slot);
+        if (before != nullptr) {
+            AddBlocks(blocks, arrays, true, before->firstHit, before->firstHit + before->hitCount);
+            AddBlocks(blocks, arrays, false, static_cast<std::size_t>(before->recordCount), count);
+        } else {
+            AddBlocks(blocks, arrays, false, 0, count);
         }
-    } else {
-        joined = std::move(first);
+        const VolumeScan scan{&volume.table,
+                              scanning.needed,
+                              scanning.pairQuery,
+                              static_cast<std::uint16_t>(slot),
+                              &scanning.needle,
+                              scanning.generation,
+                              counts != nullptr ? &scanning.classifier : nullptr,
+                              scanning.category,
+                              before != nullptr ? scanning.previous->items.begin() : nullptr,
+                              &cancelled};
+        RunBlocks(blocks.size() - firstBlock, [&](std::size_t k) {
+            if (!ScanBlock(scan, blocks[firstBlock + k]))
+                cancelled.store(true);
+        });
     }
-    const bool appending = !joined.empty();
-    joined.reserve(total);
-    for (std::size_t b = appending ? 1 : 0; b < blocks.size(); ++b) {
-        const HitVector& source = narrowed ? blocks[b].narrowed : blocks[b].hits;
-        joined.insert(joined.end(), source.begin(), source.end());
+    for (std::size_t b = 0; b < firstBlock; ++b)
+        entry.firstHit += blocks[b].hits.size();
+    for (std::size_t b = firstBlock; b < blocks.size(); ++b)
+        entry.hitCount += blocks[b].hits.size();
+    if (counts == nullptr)
+        return;
+    std::vector<std::uint64_t>& perCategory = counts->perVolume.emplace_back();
+    perCategory.assign(std::max<std::size_t>(counts->categoryCount, 1), 0);
+    for (std::size_t b = firstBlock; b < blocks.size(); ++b) {
+        for (std::size_t k = 0; k < perCategory.size(); ++k)
+            perCategory[k] += blocks[b].counts[k];
     }
-    return PooledHits(std::move(joined));
 }
 
 }  // namespace
@@ -342,106 +398,46 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
     ResultList result;
     if (!engine.ready.load() || ExitRequested.load())
         return result;
-    const std::u16string folded = FoldAscii(query);
-    const FoldedNeedle needle(folded);
+    const Scanning scanning(query, generation, options);
+    std::shared_ptr<ScanCounts> counts;
+    if (options.countCategories && scanning.classifier.Usable()) {
+        counts = std::make_shared<ScanCounts>();
+        counts->categoriesIdentity = scanning.classifier.Identity();
+        counts->categoryCount = scanning.classifier.CategoryCount();
+    }
 
-    const CategoryClassifier classifier(ScanCategories());
-    const bool counting = classifier.Usable();
-    const std::int32_t category =
-        counting && options.category > 0 &&
-                static_cast<std::size_t>(options.category) < classifier.CategoryCount()
-            ? options.category
-            : 0;
-    auto counts = std::make_shared<ScanCounts>();
-    counts->categoriesIdentity = classifier.Identity();
-    counts->categoryCount = classifier.CategoryCount();
-
+    HitArena& arena = *HitArenaOf(engine);
+    ScanArrays arrays{arena.TakeList(kReserveRoom ? RecordRoomFor(engine.RecordCount()) : 0),
+                      arena.TakeBlocks(0)};
     std::vector<Block> blocks;
     std::atomic<bool> cancelled{false};
-    std::size_t wholeScan = 0;
-    for (const std::unique_ptr<VolumeIndex>& volume : engine.volumes) {
-        std::shared_lock<SrwLock> guard(volume->lock);
-        wholeScan += volume->table.Size();
-    }
-    // The volume list is complete and unchanging once `ready` is set.
-    for (std::size_t slot = 0; slot < engine.volumes.size(); ++slot) {
-        VolumeIndex& volume = *engine.volumes[slot];
-        const std::size_t firstBlock = blocks.size();
-        HitVolume& entry = result.volumes.emplace_back();
-        entry.volume = &volume;
-        {
-            // One shared hold for all of the volume's blocks, so that every block sees the
-            // same table; the helper threads read under the hold of this thread, which joins
-            // them before it lets go.
-            std::shared_lock<SrwLock> guard(volume.lock);
-            entry.renumberGeneration = volume.renumberGeneration.load();
-            entry.deathCount = volume.deathCounter.load();
-            // A hit keeps its position in 32 bits: no table holds four billion records.
-            const std::size_t count = std::min<std::size_t>(volume.table.Size(), UINT32_MAX);
-            entry.recordCount = count;
-            const HitVolume* before = NarrowableVolume(options.previous, folded, volume, slot);
-            if (before != nullptr) {
-                AddBlocks(blocks, true, before->firstHit, before->firstHit + before->hitCount,
-                          wholeScan);
-                AddBlocks(blocks, false, static_cast<std::size_t>(before->recordCount), count,
-                          wholeScan);
-            } else {
-                AddBlocks(blocks, false, 0, count, wholeScan);
-            }
-            const VolumeScan scan{&volume.table,
-                                  NameSignatureOf(folded.data(), folded.size()),
-                                  PairQueryOf(folded.data(), folded.size()),
-                                  static_cast<std::uint16_t>(slot),
-                                  &needle,
-                                  generation,
-                                  counting ? &classifier : nullptr,
-                                  category,
-                                  before != nullptr ? options.previous->items.begin() : nullptr,
-                                  &cancelled};
-            try {
-                RunBlocks(blocks.size() - firstBlock, [&](std::size_t k) {
-                    if (!ScanBlock(scan, blocks[firstBlock + k]))
-                        cancelled.store(true);
-                });
-            } catch (...) {
-                ReturnBlocks(blocks);
-                throw;
-            }
+    try {
+        // The volume list is complete and unchanging once `ready` is set.
+        for (std::size_t slot = 0; slot < engine.volumes.size() && !cancelled.load(); ++slot) {
+            ScanVolume(*engine.volumes[slot], slot, blocks, arrays, scanning, result, counts.get(),
+                       cancelled);
         }
         if (cancelled.load()) {
-            ReturnBlocks(blocks);
+            ReturnBlocks(blocks, arrays);
             return ResultList{};
         }
-        std::vector<std::uint64_t>& perCategory = counts->perVolume.emplace_back();
-        perCategory.assign(classifier.CategoryCount() > 0 ? classifier.CategoryCount() : 1, 0);
-        entry.firstHit = 0;
-        for (std::size_t b = 0; b < firstBlock; ++b)
-            entry.firstHit += blocks[b].hits.size();
-        for (std::size_t b = firstBlock; b < blocks.size(); ++b) {
-            entry.hitCount += blocks[b].hits.size();
-            for (std::size_t k = 0; k < perCategory.size() && counting; ++k)
-                perCategory[k] += blocks[b].counts[k];
-        }
-    }
-
-    try {
-        result.items = JoinHits(blocks, false);
-        if (category > 0) {
+        JoinHits(blocks);
+        if (scanning.category > 0) {
             auto narrowed = std::make_shared<ResultList>();
-            narrowed->items = JoinHits(blocks, true);
+            narrowed->items = JoinNarrowed(blocks, arena);
             narrowed->volumes = result.volumes;
             narrowed->details = result.details;
             result.narrowed = std::move(narrowed);
-            result.narrowedCategory = category;
+            result.narrowedCategory = scanning.category;
         }
+        ReturnBlocks(blocks, arrays);
+        result.items = std::move(arrays.list);
     } catch (...) {
-        ReturnBlocks(blocks);
+        ReturnBlocks(blocks, arrays);
         throw;
     }
-    ReturnBlocks(blocks);
-    if (counting)
-        result.counts = std::move(counts);
-    result.scanQuery = folded;
+    result.counts = std::move(counts);
+    result.scanQuery = scanning.folded;
     result.wholeScan = true;
     return result;
 }

@@ -9,9 +9,22 @@
 
 namespace kx {
 
+namespace {
+
+std::atomic<std::size_t> chosenWorkers{0};
+
+}  // namespace
+
 std::size_t WorkerCount() {
+    const std::size_t chosen = chosenWorkers.load(std::memory_order_relaxed);
+    if (chosen != 0)
+        return chosen;
     const unsigned reported = std::thread::hardware_concurrency();
     return std::clamp<std::size_t>(reported, 1, 16);
+}
+
+void SetWorkerCount(std::size_t count) {
+    chosenWorkers.store(std::min<std::size_t>(count, 64));
 }
 
 void RunBlocks(std::size_t blockCount, const std::function<void(std::size_t)>& work) {

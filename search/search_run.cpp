@@ -9,7 +9,7 @@
 #include "common/messages.h"
 #include "common/process_state.h"
 #include "search/category_filter.h"
-#include "search/hit_buffer_pool.h"
+#include "search/hit_arena.h"
 #include "search/search_state.h"
 
 namespace kx {
@@ -24,7 +24,7 @@ void SearchThread(SearchEngine* engine, std::unique_ptr<SearchRequest> request) 
         RunSearch(*engine, *request);
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
-        ClearHitPool();
+        HitArenaOf(*engine)->LetGo();
     }
     WorkerThreadsRunning.fetch_sub(1);
 }

@@ -26,6 +26,9 @@ struct ScanOptions {
     // The list shown now: when the new query extends its query, only its hits and the records
     // appended since its scan are looked at. Null for a scan of everything.
     const ResultList* previous = nullptr;
+    // Count the hits of every category as they are found (the warm-up, which only writes the
+    // arrays, does not).
+    bool countCategories = true;
 };
 
 // UI thread only. Draws a new generation; an empty query publishes an empty list and posts

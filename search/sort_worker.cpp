@@ -50,7 +50,7 @@ void SortThread(std::unique_ptr<SortRequest> request) {
         SortWorker(*request);
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
-        ClearHitPool();
+        HitArenaOf(SearchEngineInUse())->LetGo();
     }
     WorkerThreadsRunning.fetch_sub(1);
 }
@@ -189,7 +189,7 @@ SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
         static_cast<std::size_t>(category) >= classifier.CategoryCount()) {
         return nullptr;
     }
-    HitVector items = TakeHitVector(0);
+    HitVector items;
     VolumeReadLock readLock;
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         if (i % 1024 == 0 && !Current(generation))
@@ -203,8 +203,9 @@ SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
             ((classifier.MaskOf(hit.volume->table, *record) >> category) & 1u) != 0)
             items.push_back(sorted.items[i]);
     }
+    items.shrink_to_fit();  // held while shown: sized for what it holds
     auto narrowed = std::make_shared<ResultList>();
-    narrowed->items = PooledHits(std::move(items));
+    narrowed->items = HitArray(std::move(items));
     narrowed->volumes = sorted.volumes;
     narrowed->details = sorted.details;
     return narrowed;
@@ -348,11 +349,11 @@ void SortWorker(const SortRequest& request) {
     }
 
     auto sorted = std::make_shared<ResultList>();
-    HitVector items = TakeHitVector(count);
+    HitVector items;
     items.reserve(count);
     for (std::size_t k = 0; k < count; ++k)
         items.push_back(current->items[order[k]]);
-    sorted->items = PooledHits(std::move(items));
+    sorted->items = HitArray(std::move(items));
     sorted->volumes = current->volumes;
     sorted->details = std::move(details);
     sorted->counts = current->counts;

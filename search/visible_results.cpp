@@ -65,14 +65,15 @@ SharedResults NarrowHere(const ResultList& current, std::int32_t category) {
     auto visible = std::make_shared<ResultList>();
     visible->volumes = current.volumes;
     visible->details = current.details;
-    HitVector items = TakeHitVector(0);
+    HitVector items;
     const WalkFilter filter(category);
     VolumeReadLock readLock;  // lock order: VisibleLock, then a volume's lock
     for (std::size_t i = 0; i < current.size(); ++i) {
         if (HitPasses(current.Hit(i), category, false, readLock, filter))
             items.push_back(current.items[i]);
     }
-    visible->items = PooledHits(std::move(items));
+    items.shrink_to_fit();  // held while shown: sized for what it holds
+    visible->items = HitArray(std::move(items));
     return visible;
 }
 

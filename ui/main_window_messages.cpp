@@ -7,7 +7,7 @@
 #include "filters/tag_bar.h"
 #include "platform/win32/wide_string.h"
 #include "search/format_texts.h"
-#include "search/hit_pool_warmup.h"
+#include "search/hit_arena_warmup.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
 #include "ui/list_view_state.h"
@@ -47,7 +47,7 @@ void OnIndexReady(HWND window, WPARAM nothingIndexed) {
         ::ExitProcess(1);
     }
     ::SetWindowTextW(window, Text(TextId::ReadyTitle));
-    StartHitPoolWarmup(SearchEngineInUse());
+    StartHitArenaWarmup(SearchEngineInUse());
     ::EnableWindow(SearchEdit, TRUE);
     ::SetFocus(SearchEdit);
 }

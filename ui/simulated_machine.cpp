@@ -17,6 +17,7 @@
 #include "platform/sim/demo_volume.h"
 #include "platform/sim/simulated_drives.h"
 #include "platform/win32/wide_string.h"
+#include "search/parallel_blocks.h"
 
 namespace kx {
 
@@ -120,6 +121,9 @@ void FollowDeletions(std::shared_ptr<sim::SimVolume> volume) {
 
 void PrepareSimulatedMachine() {
     sim::ResetDrives();
+    // Measurements of machines with more cores than this one (scripts/time_window.py).
+    if (const std::optional<std::wstring> workers = EnvironmentValue(L"KX_SCAN_WORKERS"))
+        SetWorkerCount(static_cast<std::size_t>(std::wcstoul(workers->c_str(), nullptr, 10)));
     std::shared_ptr<sim::SimVolume> volume;
     if (const std::optional<std::wstring> mftPath = EnvironmentValue(L"KX_SIM_VOLUME")) {
         volume = LoadFixtureVolume(*mftPath);

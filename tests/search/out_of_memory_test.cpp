@@ -16,7 +16,7 @@
 #include "platform/sim/simulated_drives.h"
 #include "platform/usn_layout.h"
 #include "search/compare_match_items.h"
-#include "search/hit_buffer_pool.h"
+#include "search/hit_arena.h"
 #include "search/search_run.h"
 #include "search/search_state.h"
 #include "search/sort_worker.h"
@@ -66,7 +66,6 @@ class WorkerOutOfMemory : public ::testing::Test {
             CurrentResults.reset();
         }
         DropVisibleResults();
-        ClearHitPool();
         shown.reset();
         engine.volumes.clear();
         sim::ResetDrives();
@@ -77,7 +76,7 @@ class WorkerOutOfMemory : public ::testing::Test {
     std::uint64_t FailEachAllocation(const std::function<bool()>& start) {
         for (std::uint64_t n = 1; n < kMostAllocations; ++n) {
             // Arrays kept from earlier runs would spare the worker its allocations.
-            ClearHitPool();
+            HitArenaOf(engine)->LetGo();
             const std::uint64_t failuresBefore = OutOfMemoryFailures.load();
             FailNthLargeAllocation(n);
             EXPECT_TRUE(start());

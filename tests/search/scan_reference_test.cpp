@@ -8,8 +8,6 @@
 #include "common/utf.h"
 #include "index/name_signature.h"
 #include "search/category_filter.h"
-#include "search/hit_buffer_pool.h"
-#include "search/hit_pool_warmup.h"
 #include "search/parallel_blocks.h"
 #include "search/search_run.h"
 #include "search/visible_results.h"
@@ -125,33 +123,6 @@ TEST_F(ScanReference, LargeVolumesScannedInParallelBlocksKeepRecordOrder) {
         EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
         EXPECT_EQ(CountHits(list, 2, false), ReferenceScan(test.engine, query, 2).size());
     }
-}
-
-// A list stays on screen until the next one replaces it. Left in the room its scan reserved
-// for every record, a narrow list would keep that room from the pool, and the next broad
-// letter would fault in a fresh array of a hundred megabytes at ten million names.
-TEST_F(ScanReference, ANarrowListLeavesTheRoomOfAWholeScanToTheNextOne) {
-    if (sizeof(void*) < 8)
-        GTEST_SKIP() << "a 32-bit scan reserves no room for every record";
-    ClearHitPool();
-    Volume(u"C:", 150000);
-    const std::size_t records = test.engine.volumes[0]->table.Size();
-    WarmHitPool(records, WorkerCount());
-
-    const ResultList narrow = Scan(u"ccb");
-    ASSERT_EQ(HitsOf(narrow), ReferenceScan(test.engine, u"ccb"));
-    ASSERT_GT(narrow.items.size(), 0u);
-    ASSERT_LT(narrow.items.size(), records / 8);
-    EXPECT_LE(narrow.items.vector().capacity(), 2 * narrow.items.size());
-    HitVector whole = TakeHitVector(records);
-    EXPECT_GE(whole.capacity(), records) << "the whole-scan array went back to the pool";
-    ReturnHitVector(std::move(whole));
-
-    // A broad list stays where it was written: copying it would cost what the pool saves.
-    const ResultList broad = Scan(u"a");
-    EXPECT_EQ(HitsOf(broad), ReferenceScan(test.engine, u"a"));
-    EXPECT_GE(broad.items.vector().capacity(), records);
-    ClearHitPool();
 }
 
 // The name signatures and letter-pair runs let the scan skip names, and 8-bit names are passed

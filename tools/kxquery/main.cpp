@@ -17,7 +17,7 @@
 #include "filters/default_categories.h"
 #include "filters/filter_category.h"
 #include "index/search_engine.h"
-#include "search/hit_pool_warmup.h"
+#include "search/hit_arena_warmup.h"
 #include "search/parallel_blocks.h"
 #include "search/search_state.h"
 #include "tools/kxquery/file_reading.h"
@@ -122,9 +122,9 @@ int Search(const kx::query::Options& options) {
             return FailSearching(error, kRunFailed);
         kx::query::PrintVisibleHits(options.settings.details);
     } else if (!options.queriesFrom.empty()) {
-        // Timed like the window's keys: the window warms the pool once the index is ready,
+        // Timed like the window's keys: the window warms the arena once the index is ready,
         // while the user reaches for the keyboard.
-        kx::WarmHitPool(kx::ReadyRecordCount(kx::SearchEngineInUse()), kx::WorkerCount());
+        kx::WarmHitArena(kx::SearchEngineInUse());
         if (!kx::query::RunQueryList(window, options.queriesFrom, options.settings, &error))
             return FailSearching(error, kBadInput);
     } else if (!options.scriptFile.empty()) {

@@ -1,0 +1,167 @@
+#include "search/hit_arena.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "search/match_item.h"
+
+namespace kx {
+
+namespace {
+
+// The list on screen and the one narrowed to its category, and the two a scan is filling.
+constexpr std::size_t kKeptLists = 4;
+// A 32-bit process shares 2 to 4 GiB of address space between the index and the hits: it keeps
+// no list array above this, and a letter matching most of millions of names allocates afresh.
+constexpr std::size_t kMostKeptListBytes32 = std::size_t{128} << 20;
+
+}  // namespace
+
+HitArray::HitArray(HitArray&& other) noexcept
+    : hits_(std::move(other.hits_)), home_(std::move(other.home_)) {}
+
+std::size_t HitArray::size() const {
+    return hits_.size();
+}
+bool HitArray::empty() const {
+    return hits_.empty();
+}
+const MatchItem& HitArray::operator[](std::size_t i) const {
+    return hits_[i];
+}
+MatchItem& HitArray::operator[](std::size_t i) {
+    return hits_[i];
+}
+const MatchItem* HitArray::begin() const {
+    return hits_.data();
+}
+const MatchItem* HitArray::end() const {
+    return hits_.data() + hits_.size();
+}
+
+HitArray& HitArray::operator=(HitArray&& other) noexcept {
+    if (this != &other) {
+        GiveBack();
+        hits_ = std::move(other.hits_);
+        home_ = std::move(other.home_);
+    }
+    return *this;
+}
+
+HitArray::~HitArray() {
+    GiveBack();
+}
+
+void HitArray::GiveBack() {
+    if (home_) {
+        home_->GiveBackList(std::move(hits_));
+        home_.reset();
+    }
+    HitVector().swap(hits_);
+}
+
+std::shared_ptr<HitArena> HitArena::Create() {
+    std::shared_ptr<HitArena> arena(new HitArena());
+    // Room made once, so that a list giving its array back (from a destructor) never allocates.
+    arena->lists_.reserve(kKeptLists);
+    return arena;
+}
+
+HitArray HitArena::TakeList(std::size_t room) {
+    HitVector hits;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        const auto roomiest = std::max_element(
+            lists_.begin(), lists_.end(),
+            [](const auto& a, const auto& b) { return a.capacity() < b.capacity(); });
+        if (roomiest != lists_.end() && roomiest->capacity() >= room) {
+            hits = std::move(*roomiest);
+            lists_.erase(roomiest);
+        }
+    }
+    hits.reserve(room);
+    return HitArray(std::move(hits), shared_from_this());
+}
+
+void HitArena::GiveBackList(HitVector&& hits) {
+    HitVector dropped;
+    const bool keep =
+        hits.capacity() > 0 &&
+        (sizeof(void*) >= 8 || hits.capacity() * sizeof(MatchItem) <= kMostKeptListBytes32);
+    hits.clear();
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (keep && lists_.size() < lists_.capacity()) {
+        lists_.push_back(std::move(hits));
+        return;
+    }
+    dropped = std::move(hits);
+    // Freed once the mutex is let go: dropped is destroyed after the guard.
+}
+
+HitArena::BlockLease HitArena::TakeBlocks(std::size_t count) {
+    BlockLease lease(this);
+    std::unique_lock<std::mutex> guard(mutex_);
+    blocksBack_.wait(guard, [this] { return !blocksOut_; });
+    blocksOut_ = true;
+    lease.hits_.swap(blockHits_);
+    lease.narrowed_.swap(blockNarrowed_);
+    guard.unlock();
+    // Growing the lists of arrays may throw; the lease then gives back what it holds.
+    if (lease.hits_.size() < count)
+        lease.hits_.resize(count);
+    if (lease.narrowed_.size() < count)
+        lease.narrowed_.resize(count);
+    for (HitVector& hits : lease.hits_)
+        hits.clear();
+    for (HitVector& hits : lease.narrowed_)
+        hits.clear();
+    return lease;
+}
+
+HitArena::BlockLease::BlockLease(BlockLease&& other) noexcept
+    : arena_(other.arena_), hits_(std::move(other.hits_)), narrowed_(std::move(other.narrowed_)) {
+    other.arena_ = nullptr;
+}
+
+HitArena::BlockLease::~BlockLease() {
+    if (arena_ == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(arena_->mutex_);
+        arena_->blockHits_.swap(hits_);
+        arena_->blockNarrowed_.swap(narrowed_);
+        arena_->blocksOut_ = false;
+    }
+    arena_->blocksBack_.notify_one();
+}
+
+void HitArena::LetGo() {
+    // Freed under the mutex: moving them out would need memory, which is what is short.
+    std::lock_guard<std::mutex> guard(mutex_);
+    lists_.clear();
+    if (!blocksOut_) {
+        blockHits_.clear();
+        blockNarrowed_.clear();
+    }
+}
+
+std::shared_ptr<HitArena> HitArenaOf(const SearchEngine& engine) {
+    // Never destroyed: lists freed while the process exits may still reach an engine's arena.
+    static std::mutex* making = new std::mutex;
+    std::lock_guard<std::mutex> guard(*making);
+    if (!engine.hitArena)
+        engine.hitArena = HitArena::Create();
+    return engine.hitArena;
+}
+
+std::size_t HitArena::BytesKept() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    std::size_t items = 0;
+    for (const std::vector<HitVector>* arrays : {&lists_, &blockHits_, &blockNarrowed_}) {
+        for (const HitVector& hits : *arrays)
+            items += hits.capacity();
+    }
+    return items * sizeof(MatchItem);
+}
+
+}  // namespace kx

@@ -1,0 +1,114 @@
+// The arrays a search writes its hits into, kept between keystrokes and used again in place.
+// Every keystroke makes a list of up to millions of hits; memory the process wrote before is
+// mapped already, while a fresh block costs a page fault per 4 KiB on its first touch (the
+// system zeroes every new page), which at ten million names was most of what a keystroke cost.
+//
+// A scan cuts each volume into a block per scan worker. The first block writes straight into
+// the list's array, every other block into an array of its own, and the list's array takes the
+// others' hits when they are joined. So the arena keeps:
+// - the block arrays of one scan, one per block after the first, handed to one scan at a time;
+// - up to four list arrays: the list on screen and the one narrowed to its category, while the
+//   next scan fills two more. A list gives its array back when it is freed.
+// A list that is not a scan's (a sorted copy, a list narrowed by the window) has an array sized
+// for what it holds, and frees it.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "index/search_engine.h"
+
+namespace kx {
+
+struct MatchItem;
+using HitVector = std::vector<MatchItem>;
+class HitArena;
+
+// The array a list keeps its hits in.
+class HitArray {
+  public:
+    HitArray() = default;
+    // An array of its own, freed with the list.
+    explicit HitArray(HitVector hits) : hits_(std::move(hits)) {}
+    HitArray(HitVector hits, std::shared_ptr<HitArena> home)
+        : hits_(std::move(hits)), home_(std::move(home)) {}
+    HitArray(HitArray&& other) noexcept;
+    HitArray& operator=(HitArray&& other) noexcept;
+    HitArray(const HitArray&) = delete;
+    HitArray& operator=(const HitArray&) = delete;
+    ~HitArray();
+
+    HitVector& vector() { return hits_; }
+    const HitVector& vector() const { return hits_; }
+    std::size_t size() const;
+    bool empty() const;
+    const MatchItem& operator[](std::size_t i) const;
+    MatchItem& operator[](std::size_t i);
+    const MatchItem* begin() const;
+    const MatchItem* end() const;
+
+  private:
+    void GiveBack();
+
+    HitVector hits_;
+    std::shared_ptr<HitArena> home_;  // the arena it goes back to, if any
+};
+
+class HitArena : public std::enable_shared_from_this<HitArena> {
+  public:
+    // Lists that keep an array of the arena hold the arena, so it lives as long as they do.
+    static std::shared_ptr<HitArena> Create();
+    HitArena(const HitArena&) = delete;
+    HitArena& operator=(const HitArena&) = delete;
+
+    // An empty array for a scan's list, with room for `room` items: the kept one with the most
+    // room, or a fresh one when none kept has enough.
+    HitArray TakeList(std::size_t room);
+
+    // The block arrays of one scan, empty, at least `count` of each kind; given back when the
+    // lease ends. One scan at a time: another waits for them, which is short, since a scan that
+    // a newer one overtook stops within 1024 records.
+    class BlockLease {
+      public:
+        BlockLease(BlockLease&& other) noexcept;
+        BlockLease& operator=(BlockLease&&) = delete;
+        ~BlockLease();
+        std::vector<HitVector>& hits() { return hits_; }
+        std::vector<HitVector>& narrowed() { return narrowed_; }
+
+      private:
+        friend class HitArena;
+        explicit BlockLease(HitArena* arena) : arena_(arena) {}
+        HitArena* arena_;
+        std::vector<HitVector> hits_;
+        std::vector<HitVector> narrowed_;
+    };
+    BlockLease TakeBlocks(std::size_t count);
+
+    // Frees every kept array that is not in use: what an allocation failure does, since memory
+    // is what is short then.
+    void LetGo();
+    // Address space of the arrays at home (not lent to a list or a scan): an upper bound of what
+    // they keep resident.
+    std::size_t BytesKept() const;
+
+  private:
+    friend class HitArray;
+    HitArena() = default;
+    void GiveBackList(HitVector&& hits);
+
+    mutable std::mutex mutex_;
+    std::condition_variable blocksBack_;
+    std::vector<HitVector> lists_;  // list arrays at home
+    bool blocksOut_ = false;
+    std::vector<HitVector> blockHits_;
+    std::vector<HitVector> blockNarrowed_;
+};
+
+// The engine's arena, made by the first caller.
+std::shared_ptr<HitArena> HitArenaOf(const SearchEngine& engine);
+
+}  // namespace kx

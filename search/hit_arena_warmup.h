@@ -1,0 +1,24 @@
+// The arrays of the first keystroke, faulted in before it. From the second broad letter on a
+// keystroke writes arrays the arena kept, mapped already; the first would write fresh pages
+// instead, a fault per 4 KiB (about 4 s per GiB under Wine, and Windows zeroes each new page),
+// which at ten million names was most of the first key's wait. So once the index is ready a
+// background thread runs a scan that every live record passes, which writes every array a whole
+// scan uses, and gives them back to the arena.
+#pragma once
+
+#include <cstddef>
+
+#include "index/search_engine.h"
+
+namespace kx {
+
+// The scan itself, on this thread. It stops early when a search starts (the generation moves
+// on) or the program closes; an allocation failure ends it quietly. Returns the hits written.
+std::size_t WarmHitArena(const SearchEngine& engine);
+
+// WarmHitArena on a thread of its own, counted in WorkerThreadsRunning; without a thread to be
+// had, nothing is warmed. Only a 64-bit process, whose address space has room to keep such
+// arrays, does it.
+void StartHitArenaWarmup(const SearchEngine& engine);
+
+}  // namespace kx

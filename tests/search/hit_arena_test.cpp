@@ -1,0 +1,120 @@
+// What the arena is for: the same hits whatever the number of scan workers, a keystroke that
+// writes no fresh page once a list of its size was made before, and memory that stays bounded
+// however many keystrokes, worker counts and list sizes come.
+#include "search/hit_arena.h"
+
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+#include "search/hit_arena_warmup.h"
+#include "search/parallel_blocks.h"
+#include "search/search_run.h"
+#include "tests/support/search_state_test.h"
+#include "tests/support/test_engine.h"
+
+namespace kx::testing {
+namespace {
+
+constexpr std::size_t kWorkerCounts[] = {1, 4, 8, 16};
+
+std::uint64_t PageFaults() {
+#if defined(_WIN32)
+    return 0;
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::uint64_t>(usage.ru_minflt);
+#endif
+}
+
+std::vector<std::uint64_t> FrnsOf(const ResultList& list) {
+    std::vector<std::uint64_t> frns;
+    for (const MatchItem& item : list.items)
+        frns.push_back(item.frn);
+    return frns;
+}
+
+class Arena : public SearchStateTest {
+  protected:
+    void SetUp() override {
+        SearchStateTest::SetUp();
+        // Two volumes, each large enough to be cut into a block per worker; "a" is in most
+        // names, "b" in about half.
+        for (const char16_t* drive : {u"C:", u"D:"}) {
+            VolumeIndex& volume = test.AddVolume(drive);
+            for (std::size_t i = 0; i < 200000; ++i) {
+                const std::u16string name = i % 2 == 0 ? u"ab.txt" : u"a.doc";
+                AddRecord(volume, MakeFileReference(100 + i, 1), kRootDirectoryFrn, name);
+            }
+        }
+    }
+    void TearDown() override {
+        SetWorkerCount(0);
+        SearchStateTest::TearDown();
+    }
+
+    ResultList Scan(const std::u16string& query) {
+        return MatchVolumes(test.engine, query, CurrentGeneration(), ScanOptions{1, nullptr});
+    }
+
+    TestEngine test;
+};
+
+TEST_F(Arena, EveryWorkerCountFindsTheSameHitsInTheSameOrder) {
+    SetWorkerCount(1);
+    const std::vector<std::uint64_t> serial = FrnsOf(Scan(u"ab"));
+    ASSERT_EQ(serial.size(), 200000u);
+    for (std::size_t workers : kWorkerCounts) {
+        SetWorkerCount(workers);
+        const ResultList list = Scan(u"ab");
+        EXPECT_EQ(FrnsOf(list), serial) << workers << " workers";
+        EXPECT_EQ(list.narrowed->size(), serial.size()) << workers << " workers";
+    }
+}
+
+TEST_F(Arena, AKeystrokeWritesNoFreshPageOnceAListOfItsSizeWasMade) {
+    if (PageFaults() == 0)
+        GTEST_SKIP() << "page faults cannot be counted here";
+    for (std::size_t workers : kWorkerCounts) {
+        SetWorkerCount(workers);
+        // As when typing: the list on screen stays until the next one, made meanwhile into the
+        // other arrays, replaces it. The first two lists of a size write their arrays.
+        ResultList shown = Scan(u"a");
+        shown = Scan(u"a");
+        const std::uint64_t before = PageFaults();
+        shown = Scan(u"a");
+        shown = Scan(u"b");
+        shown = Scan(u"a");
+        const std::uint64_t faults = PageFaults() - before;
+        // Three lists of 400,000 hits and their narrowed lists write 37 MiB: fresh arrays would
+        // cost thousands of faults.
+        EXPECT_LT(faults, 200u) << workers << " workers";
+    }
+}
+
+TEST_F(Arena, KeepsAtMostFourListsAndTheBlocksOfOneScanWhateverCameBefore) {
+    // Four lists with room for every record, and block arrays that together hold each record
+    // once for the hits and once for the narrowed lists.
+    const std::size_t bound =
+        (4 + 2) * RecordRoomFor(test.engine.RecordCount()) * sizeof(MatchItem);
+    HitArena& arena = *HitArenaOf(test.engine);
+    for (std::size_t workers : kWorkerCounts) {
+        SetWorkerCount(workers);
+        arena.LetGo();
+        {
+            std::vector<ResultList> held;  // lists still on screen or being painted
+            for (const std::u16string query : {u"a", u"ab", u"b", u"zz", u"a", u"", u"a"})
+                held.push_back(Scan(query));
+            EXPECT_GT(WarmHitArena(test.engine), 0u);
+        }
+        EXPECT_LE(arena.BytesKept(), bound) << workers << " workers";
+    }
+    arena.LetGo();
+    EXPECT_EQ(arena.BytesKept(), 0u);
+}
+
+}  // namespace
+}  // namespace kx::testing
