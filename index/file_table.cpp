@@ -3,7 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "common/allocation_failure.h"
 #include "platform/usn_layout.h"
 
 namespace kx {
@@ -111,20 +110,15 @@ TableMemory FileTable::Memory() const {
 RecordSegment& FileTable::SegmentFor(std::size_t index) {
     const std::size_t segment = index >> kSegmentShift;
     if (segment == segments_.size()) {
-        // calloc: the runs start empty, and pages the records do not reach are never touched.
-        auto* fresh = LargeAllocationShouldFail(sizeof(RecordSegment))
-                          ? nullptr
-                          : static_cast<RecordSegment*>(std::calloc(1, sizeof(RecordSegment)));
-        if (fresh == nullptr)
-            throw std::bad_alloc();
-        std::unique_ptr<RecordSegment, FreeSegment> owned(fresh);
-        segments_.push_back(std::move(owned));
+        // Owned before the list grows, so that a failure to grow it frees the segment.
+        ZeroedBlock fresh(sizeof(RecordSegment));
+        segments_.push_back(std::move(fresh));
     }
-    return *segments_[segment];
+    return WritableSegment(segment);
 }
 
 void FileTable::Place(const FileRecord& record, NameSignature signature, const PairSet& pairs) {
-    RecordSegment& segment = *segments_[count_ >> kSegmentShift];
+    RecordSegment& segment = WritableSegment(count_ >> kSegmentShift);
     const std::size_t slot = count_ & kSegmentMask;
     segment.records[slot] = record;
     segment.signatures[slot] = signature;
@@ -189,7 +183,7 @@ std::uint64_t FileTable::MapAll() {
 }
 
 bool FileTable::MarkDead(std::size_t index) {
-    FileRecord& record = segments_[index >> kSegmentShift]->records[index & kSegmentMask];
+    FileRecord& record = WritableSegment(index >> kSegmentShift).records[index & kSegmentMask];
     if (record.IsDead())
         return false;
     record.flags |= FileRecord::kDead;
@@ -200,7 +194,7 @@ bool FileTable::MarkDead(std::size_t index) {
 FileTable FileTable::Compacted() const {
     FileTable live(names_.ChunkShift());
     for (std::size_t i = 0; i < count_; ++i) {
-        const RecordSegment& segment = *segments_[i >> kSegmentShift];
+        const RecordSegment& segment = Segment(i >> kSegmentShift);
         const FileRecord& record = segment.records[i & kSegmentMask];
         if (record.IsDead())
             continue;

@@ -9,11 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/zeroed_block.h"
 #include "index/file_record.h"
 #include "index/frn_map.h"
 #include "index/name_pool.h"
@@ -49,7 +48,7 @@ class FileTable {
     std::size_t Size() const { return count_; }
     std::uint64_t DeadCount() const { return deadCount_; }
     const FileRecord& Record(std::size_t index) const {
-        return segments_[index >> kSegmentShift]->records[index & (kSegmentRecords - 1)];
+        return Segment(index >> kSegmentShift).records[index & (kSegmentRecords - 1)];
     }
     NameView Name(const FileRecord& record) const {
         return names_.View(record.NameOffset(), record.nameLength, record.IsWide());
@@ -88,7 +87,9 @@ class FileTable {
 
     // For the scan, which walks a segment at a time.
     std::size_t SegmentCount() const { return segments_.size(); }
-    const RecordSegment& Segment(std::size_t segment) const { return *segments_[segment]; }
+    const RecordSegment& Segment(std::size_t segment) const {
+        return *static_cast<const RecordSegment*>(segments_[segment].get());
+    }
     const NamePool& Names() const { return names_; }
     std::size_t MapSize() const { return frnToIndex_.Size(); }
 
@@ -116,14 +117,16 @@ class FileTable {
     FileTable Compacted() const;
 
   private:
-    struct FreeSegment {
-        void operator()(RecordSegment* segment) const { std::free(segment); }
-    };
+    RecordSegment& WritableSegment(std::size_t segment) {
+        return *static_cast<RecordSegment*>(segments_[segment].get());
+    }
     RecordSegment& SegmentFor(std::size_t index);
     // Fills the slot at count_ (its segment exists) and counts it.
     void Place(const FileRecord& record, NameSignature signature, const PairSet& pairs);
 
-    std::vector<std::unique_ptr<RecordSegment, FreeSegment>> segments_;
+    // Zeroed pages from the system: the runs start empty, and the pages records do not reach
+    // yet are never touched.
+    std::vector<ZeroedBlock> segments_;
     std::size_t count_ = 0;
     NamePool names_;
     FrnMap frnToIndex_;

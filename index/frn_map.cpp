@@ -3,12 +3,10 @@
 #include <cstring>
 #include <new>
 
-#include "common/allocation_failure.h"
-
 namespace kx {
 
 void FrnMap::Clear() {
-    direct_.reset();
+    direct_ = ZeroedBlock();
     capacity_ = 0;
     highestDirect_ = 0;
     aside_.clear();
@@ -28,19 +26,15 @@ void FrnMap::Grow(std::uint64_t number, std::uint64_t records) {
         capacity = DirectReach(records);
     const std::uint64_t bytes = capacity * sizeof(std::uint32_t);
     if (bytes / sizeof(std::uint32_t) != capacity ||
-        static_cast<std::uint64_t>(static_cast<std::size_t>(bytes)) != bytes ||
-        LargeAllocationShouldFail(static_cast<std::size_t>(bytes))) {
+        static_cast<std::uint64_t>(static_cast<std::size_t>(bytes)) != bytes) {
         throw std::bad_alloc();
     }
-    auto* table = static_cast<std::uint32_t*>(
-        std::calloc(static_cast<std::size_t>(capacity), sizeof(std::uint32_t)));
-    if (table == nullptr)
-        throw std::bad_alloc();
+    ZeroedBlock table(static_cast<std::size_t>(bytes));
     if (capacity_ > 0) {
         // Only the slots up to the highest one written: the rest are zero in both.
-        std::memcpy(table, direct_.get(), (highestDirect_ + 1) * sizeof(std::uint32_t));
+        std::memcpy(table.get(), direct_.get(), (highestDirect_ + 1) * sizeof(std::uint32_t));
     }
-    direct_.reset(table);
+    direct_ = std::move(table);
     capacity_ = capacity;
 }
 

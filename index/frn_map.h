@@ -11,9 +11,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <unordered_map>
+
+#include "common/zeroed_block.h"
 
 namespace kx {
 
@@ -37,7 +37,7 @@ class FrnMap {
     std::uint64_t Find(std::uint64_t frn, FrnAt frnAt) const {
         const std::uint64_t number = frn & kRecordNumberMask;
         if (number < capacity_) {
-            const std::uint32_t slot = direct_.get()[number];
+            const std::uint32_t slot = Direct()[number];
             if (slot != 0 && frnAt(slot - 1) == frn)
                 return slot - 1;
         }
@@ -66,9 +66,6 @@ class FrnMap {
     std::uint64_t BytesUsed() const;
 
   private:
-    struct Free {
-        void operator()(std::uint32_t* table) const { std::free(table); }
-    };
     // Positions are kept plus one in 32 bits, 0 meaning none.
     static constexpr std::uint64_t kDirectIndexLimit = 0xFFFFFFFFull;
 
@@ -77,9 +74,11 @@ class FrnMap {
     // After frn took a direct slot: its entry aside, if it had one, is dropped and returned.
     std::uint64_t TakeAside(std::uint64_t frn);
 
-    // Zeroed by the system: slots never written are never touched, so room left for the
-    // journal's new record numbers costs address space only.
-    std::unique_ptr<std::uint32_t[], Free> direct_;
+    std::uint32_t* Direct() const { return static_cast<std::uint32_t*>(direct_.get()); }
+
+    // Zeroed pages from the system: slots never written are never touched, so room left for
+    // the journal's new record numbers costs address space only.
+    ZeroedBlock direct_;
     std::uint64_t capacity_ = 0;
     std::uint64_t highestDirect_ = 0;
     std::unordered_map<std::uint64_t, std::uint64_t> aside_;
@@ -94,7 +93,7 @@ std::uint64_t FrnMap::InsertOrAssign(std::uint64_t frn, std::uint64_t index, std
     if (fits && number >= capacity_ && number < DirectReach(records))
         Grow(number, records);
     if (number < capacity_) {
-        std::uint32_t& slot = direct_.get()[number];
+        std::uint32_t& slot = Direct()[number];
         const auto newSlot = static_cast<std::uint32_t>(index + 1);
         if (slot == 0 && fits) {
             slot = newSlot;

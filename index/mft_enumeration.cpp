@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "common/process_state.h"
+#include "common/zeroed_block.h"
 #include "index/journal_monitor.h"
 #include "index/mft_enumeration.h"
 #include "index/usn_record_reader.h"
@@ -31,10 +32,11 @@ constexpr std::uint32_t kEnumBufferBytes = 1048576;
 constexpr std::size_t kBuffersInFlight = 16;
 
 struct EnumBuffer {
-    // 8-byte elements: records in a reply are 8-byte aligned from its start.
-    std::unique_ptr<std::uint64_t[]> storage{new std::uint64_t[kEnumBufferBytes / 8]()};
+    // Pages from the system, which go back to it when the build ends rather than staying with
+    // the C library's heap; page-aligned, as records in a reply are 8-byte aligned from its start.
+    ZeroedBlock storage{kEnumBufferBytes};
     std::uint32_t bytesReturned = 0;
-    std::uint8_t* data() { return reinterpret_cast<std::uint8_t*>(storage.get()); }
+    std::uint8_t* data() { return static_cast<std::uint8_t*>(storage.get()); }
 };
 
 struct EnumHandOff {

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "common/allocation_failure.h"
-
 namespace kx {
 
 std::uint64_t NamePool::Room(std::uint64_t bytes, std::uint64_t alignment) {
@@ -12,17 +10,11 @@ std::uint64_t NamePool::Room(std::uint64_t bytes, std::uint64_t alignment) {
     if (chunks_.empty() || at + bytes > ChunkBytes()) {
         if (bytes > ChunkBytes() || (chunks_.size() + 1) << chunkShift_ > kOffsetLimit)
             throw std::bad_alloc();
-        // calloc: a fresh chunk comes from the system already zeroed, so only the pages that
-        // names reach are ever touched, and the slack past its end reads as zeros.
-        const std::uint64_t size = ChunkBytes() + kReadSlack;
-        auto* chunk = LargeAllocationShouldFail(size)
-                          ? nullptr
-                          : static_cast<std::uint8_t*>(std::calloc(size, 1));
-        if (chunk == nullptr)
-            throw std::bad_alloc();
-        // Owned before the list grows, so that a failure to grow it frees the chunk.
-        std::unique_ptr<std::uint8_t[], FreeChunk> owned(chunk);
-        chunks_.push_back(std::move(owned));
+        // Zeroed pages from the system: only the pages that names reach are ever touched, and
+        // the slack past its end reads as zeros. Owned before the list grows, so that a failure
+        // to grow it frees the chunk.
+        ZeroedBlock chunk(static_cast<std::size_t>(ChunkBytes() + kReadSlack));
+        chunks_.push_back(std::move(chunk));
         at = 0;
     }
     chunkUsed_ = at + bytes;

@@ -7,17 +7,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
+#include "common/zeroed_block.h"
 #include "index/name_view.h"
 
 namespace kx {
-
-struct FreeChunk {
-    void operator()(std::uint8_t* chunk) const { std::free(chunk); }
-};
 
 class NamePool {
   public:
@@ -49,7 +44,8 @@ class NamePool {
         return NameView{At(offset), length, wide};
     }
     const std::uint8_t* At(std::uint64_t offset) const {
-        return chunks_[offset >> chunkShift_].get() + (offset & ChunkMask());
+        return static_cast<const std::uint8_t*>(chunks_[offset >> chunkShift_].get()) +
+               (offset & ChunkMask());
     }
 
     // Frees every chunk; the next name opens a new one.
@@ -65,13 +61,14 @@ class NamePool {
   private:
     std::uint64_t ChunkMask() const { return ChunkBytes() - 1; }
     std::uint8_t* WritableAt(std::uint64_t offset) {
-        return chunks_[offset >> chunkShift_].get() + (offset & ChunkMask());
+        return static_cast<std::uint8_t*>(chunks_[offset >> chunkShift_].get()) +
+               (offset & ChunkMask());
     }
     // `bytes` of room at an offset that is a multiple of `alignment`, opening a chunk if the
     // current one cannot hold them. Returns the offset.
     std::uint64_t Room(std::uint64_t bytes, std::uint64_t alignment);
 
-    std::vector<std::unique_ptr<std::uint8_t[], FreeChunk>> chunks_;
+    std::vector<ZeroedBlock> chunks_;
     unsigned chunkShift_;
     // Equal to the chunk size while empty, so that the first name always opens a chunk.
     std::uint64_t chunkUsed_ = std::uint64_t{1} << chunkShift_;
