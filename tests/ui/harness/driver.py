@@ -53,7 +53,8 @@ whose ``pixel(x, y)`` (client coordinates, "r,g,b"), ``ink(x, y, w, h)`` and
 ``same_area(other, x, y, w, h)`` read it.
 
 Environment: KX_UI_BUILD (default build/windows-x64: bin/kxsearch.exe, bin/kxsearch_sim.exe,
-bin/window_probe.exe, bin/run_marker.exe), KX_UI_TIMEOUT (default 60 s, bounds every wait),
+bin/window_probe.exe, bin/run_marker.exe), KX_UI_EXE (another kxsearch.exe to drive, such as
+the one of a release zip), KX_UI_TIMEOUT (default 60 s, bounds every wait),
 KX_UI_KEEP=1 keeps the work folder (prefixes, screenshots, program logs) and names it.
 """
 
@@ -178,9 +179,13 @@ class Run:
         build = os.environ.get("KX_UI_BUILD", os.path.join(ROOT, "build", "windows-x64"))
         self.build = os.path.abspath(build)
         self.bin = os.path.join(self.build, "bin")
-        for name in ("kxsearch.exe", "kxsearch_sim.exe", "window_probe.exe", "run_marker.exe"):
-            if not os.path.isfile(os.path.join(self.bin, name)):
-                raise HarnessError("%s not built in %s" % (name, self.bin))
+        self.programs = {name: os.path.join(self.bin, name) for name in (
+            "kxsearch.exe", "kxsearch_sim.exe", "window_probe.exe", "run_marker.exe")}
+        if os.environ.get("KX_UI_EXE"):
+            self.programs["kxsearch.exe"] = os.path.abspath(os.environ["KX_UI_EXE"])
+        for path in self.programs.values():
+            if not os.path.isfile(path):
+                raise HarnessError("%s not found" % path)
         self.work = tempfile.mkdtemp(prefix="kx-ui-")
         self.xvfb = None
         self.prefixes = []
@@ -379,7 +384,7 @@ class Program:
     def __init__(self, machine, exe, env, args, log_name):
         self.log_path = os.path.join(machine.folder, log_name + ".log")
         self._log = open(self.log_path, "w")
-        self.process = subprocess.Popen([WINE, os.path.join(machine.run.bin, exe)] + list(args),
+        self.process = subprocess.Popen([WINE, machine.run.programs[exe]] + list(args),
                                         env=env, stdin=subprocess.DEVNULL, stdout=self._log,
                                         stderr=subprocess.STDOUT)
 
