@@ -36,9 +36,8 @@ commit=$(git rev-parse HEAD)
   TZ=Asia/Shanghai scripts/package.sh
 )
 
-files=(packages/* package-windows-x64/bin/kxsearch.exe package-windows-x86/bin/kxsearch.exe)
-here=$(cd build && sha256sum "${files[@]}")
-there=$(cd "$clone/build" && sha256sum "${files[@]}")
+here=$(cd build && sha256sum packages/* package-windows-*/bin/kxsearch.exe)
+there=$(cd "$clone/build" && sha256sum packages/* package-windows-*/bin/kxsearch.exe)
 printf '%s:\n%s\n%s:\n%s\n' "$root" "$here" "$clone" "$there"
 if [ "$here" != "$there" ]; then
   echo "check-reproducible: the two builds of $commit differ (were build/packages made" \
