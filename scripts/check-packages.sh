@@ -7,7 +7,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=build/packages
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -16,30 +15,24 @@ fail() {
   failed=1
 }
 
-(cd "$packages" && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not verify"
+(cd build/packages && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not verify"
 for architecture in x64 x86; do
   build=build/package-windows-$architecture
-  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-  folder=kestrix-$version
-  zip=$packages/$folder-windows-$architecture.zip
-  if ! unzip -q "$zip" -d "$work/$architecture"; then
-    fail "$zip: cannot be unpacked"
-    continue
-  fi
-  listing=$(unzip -Z1 "$zip" | sort)
-  expected=$(printf '%s\n' "$folder/" "$folder/"{LICENSE.txt,README.txt,kxsearch.exe} | sort)
-  [ "$listing" = "$expected" ] || fail "$zip holds" "$(tr "\n" " " <<<"$listing")"
-  exe=$work/$architecture/$folder/kxsearch.exe
-  for built in "$build" "build/windows-$architecture"; do
-    [ "$built" = "$build" ] || [ -f "$built/bin/kxsearch.exe" ] || continue
-    cmp "$exe" "$built/bin/kxsearch.exe" || fail "$zip: kxsearch.exe is not $built's"
-  done
-  for text in README.txt LICENSE.txt; do
-    ! grep -q $'[^\r]$\|^$' "$work/$architecture/$folder/$text" ||
-      fail "$zip: $text has a line not ended by CR LF"
-  done
-  grep -q 'ALT+Z' "$work/$architecture/$folder/README.txt" ||
-    fail "$zip: README.txt does not name the ALT+Z hotkey"
+  folder=kestrix-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  zip=build/packages/$folder-windows-$architecture.zip
+  unzip -q "$zip" -d "$work/$architecture"
+  listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+  expected=$(printf '%s\n' "$folder/" "$folder/"{LICENSE.txt,README.txt,kxsearch.exe} | sort |
+    tr '\n' ' ')
+  [ "$listing" = "$expected" ] || fail "$zip holds $listing"
+  unpacked=$work/$architecture/$folder
+  exe=$unpacked/kxsearch.exe
+  cmp "$exe" "$build/bin/kxsearch.exe" || fail "$zip: kxsearch.exe is not $build's"
+  tested=build/windows-$architecture/bin/kxsearch.exe
+  [ ! -f "$tested" ] || cmp "$exe" "$tested" || fail "$zip: kxsearch.exe is not $tested"
+  ! grep -q $'[^\r]$\|^$' "$unpacked/README.txt" "$unpacked/LICENSE.txt" ||
+    fail "$zip: a text has a line not ended by CR LF"
+  grep -q 'ALT+Z' "$unpacked/README.txt" || fail "$zip: README.txt does not name ALT+Z"
 done
 [ "$failed" -eq 0 ] && echo "check-packages: ok"
 exit "$failed"

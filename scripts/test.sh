@@ -70,13 +70,9 @@ fi
 # was found and exit 1, as the built one does below; the same bytes again from a clone in
 # another folder; and, in that clone, a failing build that must leave no zip behind.
 packaged_program_under_wine() {
-  local unpacked status=0
-  unpacked=$(mktemp -d)
-  unzip -q build/packages/kestrix-*-windows-x64.zip -d "$unpacked" &&
-    KX_UI_BUILD=build/windows-x64 KX_UI_EXE=$(echo "$unpacked"/kestrix-*/kxsearch.exe) \
-      python3 -m tests.ui.harness.run test_no_ntfs_volume || status=$?
-  rm -rf "$unpacked"
-  return "$status"
+  rm -rf build/unpacked && unzip -q build/packages/kestrix-*-windows-x64.zip -d build/unpacked &&
+    KX_UI_BUILD=build/windows-x64 KX_UI_EXE=$(echo build/unpacked/kestrix-*/kxsearch.exe) \
+      python3 -m tests.ui.harness.run test_no_ntfs_volume
 }
 package_clone=$(mktemp -d)
 step "release packages" scripts/package.sh
