@@ -19,6 +19,7 @@ if [ -n "$(git status --porcelain)" ] || [ ! -f build/packages/SHA256SUMS ]; the
 fi
 if [ $# -ge 1 ]; then
   clone=$1
+  [ ! -e "$clone" ] || { echo "check-reproducible: $clone exists already" >&2; exit 2; }
 else
   temporary=$(mktemp -d)
   trap 'rm -rf "$temporary"' EXIT
@@ -33,7 +34,7 @@ commit=$(git rev-parse HEAD)
   git -C "$clone" checkout -q --detach FETCH_HEAD
   [ "$(git -C "$clone" rev-parse HEAD)" = "$commit" ]
   cd "$clone"
-  TZ=Asia/Shanghai scripts/package.sh
+  TZ=XST-8 scripts/package.sh # eight hours east of UTC, a POSIX zone that needs no tzdata
 )
 
 here=$(cd build && sha256sum packages/* package-windows-*/bin/kxsearch.exe)
