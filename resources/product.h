@@ -3,10 +3,11 @@
 #ifndef KX_RESOURCES_PRODUCT_H
 #define KX_RESOURCES_PRODUCT_H
 
+/* KX_PRODUCT_VERSION_TEXT and KX_PRODUCT_VERSION_NUMBERS, generated in the build directory. */
+#include "resources/product_version.h"
+
 #define KX_PRODUCT_NAME "Kestrix"
 #define KX_PRODUCT_DESCRIPTION "Kestrix Fast Search"
-#define KX_PRODUCT_VERSION_TEXT "1.0.0"
-#define KX_PRODUCT_VERSION_NUMBERS 1, 0, 0, 0
 /* Ends the window titles and the About text; the one place it is spelled. */
 #define KX_PRODUCT_WEB_ADDRESS "https://kestrix.app"
 #define KX_EXECUTABLE_NAME "kxsearch.exe"

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ g++-multilib clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-  binutils-mingw-w64-i686 wine64 qemu-user-static
+  binutils-mingw-w64-i686 wine64 qemu-user-static strip-nondeterminism unzip
   xvfb xdotool xclip x11-utils libxfixes3 imagemagick fonts-wqy-microhei python3
 )
 

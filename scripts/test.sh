@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests natively, with AddressSanitizer + UndefinedBehaviorSanitizer,
 # with ThreadSanitizer, as a 32-bit build under qemu, and as x86-64 Windows programs under
-# Wine; builds the 32-bit Windows program; checks what the .exe files import; runs the real
-# program under Wine; and gives every fuzz target a short run. Installs what it needs first.
+# Wine; builds the 32-bit Windows program; checks what the .exe files import; makes and checks
+# the release packages; runs the real program under Wine; and gives every fuzz target a short
+# run. Installs what it needs first.
 #
 # KX_FUZZ_SECONDS (default 20) sets the length of each fuzz run.
 set -uo pipefail
@@ -64,6 +65,22 @@ if [ -x scripts/check-imports.sh ]; then
   step "system DLL imports only" scripts/check-imports.sh build/windows-x64/bin/kxsearch.exe \
     build/windows-x86/bin/kxsearch.exe
 fi
+# The release packages, made by their own builds of the program: their contents; the x86-64
+# program taken out of its zip, which under Wine must come to the notice that no NTFS volume
+# was found and exit 1, as the built one does below; the same bytes again from a clone in
+# another folder; and, in that clone, a failing build that must leave no zip behind.
+packaged_program_under_wine() {
+  rm -rf build/unpacked && unzip -q build/packages/kestrix-*-windows-x64.zip -d build/unpacked &&
+    KX_UI_BUILD=build/windows-x64 KX_UI_EXE=$(echo build/unpacked/kestrix-*/kxsearch.exe) \
+      python3 -m tests.ui.harness.run test_no_ntfs_volume
+}
+package_clone=$(mktemp -d)
+step "release packages" scripts/package.sh
+step "release package contents" scripts/check-packages.sh
+step "packaged x86-64 program under wine" packaged_program_under_wine
+step "release packages reproducible" scripts/check-reproducible.sh "$package_clone/kestrix"
+step "package.sh stops at a failing build" scripts/check-package-failure.sh "$package_clone/kestrix"
+rm -rf "$package_clone"
 # The real program and the simulator build of the window, driven under Xvfb and Wine in both
 # languages by the modules of tests/ui/harness, ending with "window tests: N passed, M failed".
 # The Windows unit tests already ran above, so they are not run again here.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "resources/product.h"
 #include "ui/about_text.h"
 #include "ui/bounded_copy.h"
 #include "ui/system_command.h"
@@ -13,13 +14,13 @@ namespace {
 TEST(AboutText, FourLinesInEnglishEndingWithTheVersion) {
     EXPECT_EQ(AboutText(false),
               L"Product: Kestrix Fast Search\nBrand: Kestrix\nWebsite: https://kestrix.app\n"
-              L"Version: 1.0.0");
+              L"Version: " KX_PRODUCT_VERSION_TEXT);
 }
 
 TEST(AboutText, FourLinesInChineseWithTheSameWebAddress) {
     EXPECT_EQ(AboutText(true),
               L"产品名称: Kestrix 极速搜索\n官网名称: Kestrix\n官网地址: https://kestrix.app\n"
-              L"版本号: 1.0.0");
+              L"版本号: " KX_PRODUCT_VERSION_TEXT);
 }
 
 TEST(AboutText, FitsItsBufferInBothLanguages) {

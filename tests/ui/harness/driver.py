@@ -62,7 +62,8 @@ whose ``pixel(x, y)`` (client coordinates, "r,g,b"), ``ink(x, y, w, h)`` and
 ``same_area(other, x, y, w, h)`` read it.
 
 Environment: KX_UI_BUILD (default build/windows-x64: bin/kxsearch.exe, bin/kxsearch_sim.exe,
-bin/window_probe.exe, bin/run_marker.exe), KX_UI_TIMEOUT (default 60 s, bounds every wait),
+bin/window_probe.exe, bin/run_marker.exe), KX_UI_EXE (another kxsearch.exe to drive, such as
+the one of a release zip), KX_UI_TIMEOUT (default 60 s, bounds every wait),
 KX_UI_KEEP=1 keeps the work folder (prefixes, screenshots, program logs) and names it.
 """
 
@@ -111,9 +112,12 @@ class Run:
         build = os.environ.get("KX_UI_BUILD",
                                os.path.join(environment.ROOT, "build", "windows-x64"))
         self.bin = os.path.join(os.path.abspath(build), "bin")
-        for name in PROGRAMS:
-            if not os.path.isfile(os.path.join(self.bin, name)):
-                raise HarnessError("%s not built in %s" % (name, self.bin))
+        self.programs = {name: os.path.join(self.bin, name) for name in PROGRAMS}
+        if os.environ.get("KX_UI_EXE"):
+            self.programs["kxsearch.exe"] = os.path.abspath(os.environ["KX_UI_EXE"])
+        for path in self.programs.values():
+            if not os.path.isfile(path):
+                raise HarnessError("%s not found" % path)
         self.work = tempfile.mkdtemp(prefix="kx-ui-")
         self.display = None
         self.prefixes = []
@@ -234,7 +238,7 @@ class WindowTest(KestrixWindow, unittest.TestCase):
     @classmethod
     def launch(cls, exe, env, args=(), log_name="program"):
         """Starts a program of the build in the class's prefix; its output goes to a log."""
-        return program.Program(os.path.join(cls.harness.bin, exe), env, args,
+        return program.Program(cls.harness.programs[exe], env, args,
                                os.path.join(cls.machine.folder, log_name + ".log"))
 
     @classmethod
