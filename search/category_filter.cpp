@@ -1,20 +1,21 @@
 #include "search/category_filter.h"
 
-#include "filters/filter_category.h"
 #include "filters/match_category.h"
+#include "search/search_sources.h"
 
 namespace kx {
 
 std::int32_t CategoryOrAll(std::int32_t category) {
-    return CategoryIndexOrAll(category);
+    const std::shared_ptr<const CategoryList> categories = Sources().categories();
+    return category > 0 && static_cast<std::size_t>(category) < categories->size() ? category : 0;
 }
 
 std::int32_t SelectedCategoryOrAll() {
-    return SelectedCategoryIndex();
+    return CategoryOrAll(Sources().selectedCategory());
 }
 
 std::shared_ptr<const CategoryList> ScanCategories() {
-    return FilterCategoriesSnapshot();
+    return Sources().categories();
 }
 
 bool RecordPassesCategory(const FileTable& table, const FileRecord& record, std::int32_t category) {
@@ -23,8 +24,7 @@ bool RecordPassesCategory(const FileTable& table, const FileRecord& record, std:
     if (record.IsDirectory())
         return false;
     // The snapshot, not FilterCategories: it stays whole whichever thread asks.
-    const auto categories = FilterCategoriesSnapshot();
-    return MatchCategory(table.NameText(record), category, *categories);
+    return MatchCategory(table.NameText(record), category, *Sources().categories());
 }
 
 }  // namespace kx

@@ -4,6 +4,7 @@
 #include <shared_mutex>
 
 #include "platform/file_attributes.h"
+#include "search/search_sources.h"
 #include "search/format_texts.h"
 #include "search/hit_record.h"
 
@@ -35,7 +36,7 @@ void LoadDetails(const HitRef& item, HitDetails& details) {
                 entry = AttributeCacheEntry{};
                 entry.fullPath = BuildFullPath(volume, *newest);
                 FileAttributeData data;
-                if (GetFileAttributeData(entry.fullPath, &data)) {
+                if (Sources().fileAttributes(entry.fullPath, &data)) {
                     entry.size = data.size;
                     entry.lastWriteTime = data.lastWriteTime;
                     entry.creationTime = data.creationTime;

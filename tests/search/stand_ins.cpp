@@ -1,6 +1,7 @@
-// Stand-ins for the category rule and the attribute query, linked ahead of the real ones: the
-// search tests then decide exactly what each path answers, count the queries and can act in
-// the middle of one, which neither the filters nor a real or simulated volume allow.
+// Stand-ins for the category list, the selected category and the attribute query, put in place
+// of the program's own for the whole search test program: the tests then decide exactly what
+// each path answers, count the queries and can act in the middle of one, which neither the
+// filters nor a real or simulated volume allow.
 #include <algorithm>
 #include <atomic>
 #include <functional>
@@ -9,7 +10,7 @@
 #include <mutex>
 
 #include "platform/file_attributes.h"
-#include "search/category_filter.h"
+#include "search/search_sources.h"
 #include "tests/search/stand_ins.h"
 
 namespace kx {
@@ -17,36 +18,9 @@ namespace kx {
 std::int32_t StandInSelectedCategory = 0;
 std::int32_t StandInCategoryCount = 7;
 
-std::int32_t CategoryOrAll(std::int32_t category) {
-    return category < StandInCategoryCount && category > 0 ? category : 0;
-}
-
-std::int32_t SelectedCategoryOrAll() {
-    return CategoryOrAll(StandInSelectedCategory);
-}
-
-bool RecordPassesCategory(const FileTable& table, const FileRecord& record, std::int32_t category) {
-    if (category == 0)
-        return true;
-    if (record.IsDirectory())
-        return false;
-    const std::u16string name = table.NameText(record);
-    const std::size_t dot = name.rfind(u'.');
-    if (dot == std::u16string::npos)
-        return false;
-    std::u16string extension = name.substr(dot);
-    for (char16_t& c : extension)
-        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-    if (category == 1)
-        return extension == u".txt" || extension == u".doc";
-    if (category == 2)
-        return extension == u".jpg" || extension == u".png";
-    return false;
-}
-
-std::shared_ptr<const CategoryList> ScanCategories() {
-    // The same rule as above as a category list, one list per category count, so that a
-    // changed count looks like a reset to whoever compares lists.
+std::shared_ptr<const CategoryList> StandInCategories() {
+    // Category 1 holds .txt and .doc, category 2 .jpg and .png, the others nothing; one list per
+    // category count, so that a changed count looks like a reset to whoever compares lists.
     static std::mutex mutex;
     static std::map<std::int32_t, std::shared_ptr<const CategoryList>> lists;
     std::lock_guard<std::mutex> guard(mutex);
@@ -85,7 +59,7 @@ void StandInClearFiles() {
 std::function<void(const std::u16string&)> StandInOnQuery;
 std::atomic<int> StandInQueries{0};
 
-bool GetFileAttributeData(const std::u16string& path, FileAttributeData* data) {
+bool StandInFileAttributes(const std::u16string& path, FileAttributeData* data) {
     StandInQueries.fetch_add(1);
     if (StandInOnQuery)
         StandInOnQuery(path);
@@ -96,5 +70,21 @@ bool GetFileAttributeData(const std::u16string& path, FileAttributeData* data) {
     *data = found->second;
     return true;
 }
+
+namespace {
+
+std::int32_t StandInSelected() {
+    return StandInSelectedCategory;
+}
+
+const SearchSources kStandIns{StandInSelected, StandInCategories, StandInFileAttributes};
+
+// Before main, so before any test searches.
+const bool kStandInsInPlace = [] {
+    UseSearchSourcesForTesting(&kStandIns);
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace kx
