@@ -13,9 +13,9 @@
 #include "search/category_classifier.h"
 #include "search/category_filter.h"
 #include "search/contains_folded.h"
-#include "search/hit_arena.h"
 #include "search/pair_run_filter.h"
 #include "search/parallel_blocks.h"
+#include "search/scan_blocks.h"
 #include "search/search_run.h"
 #include "search/signature_filter.h"
 
@@ -28,26 +28,12 @@ namespace {
 constexpr std::size_t kChunkRecords = 1024;
 // Records between two looks at the shared generation counter, which other cores write.
 constexpr std::size_t kGenerationCheckInterval = 1024;
-// Below this many records (or earlier hits) a volume is scanned in one block: starting a
-// thread costs more than scanning it.
-constexpr std::size_t kParallelAbove = 1u << 16;
 // Typing ahead scans the earlier hits only while they are at most this share of the records.
 constexpr std::uint64_t kNarrowBelowShare = 4;
 
 inline bool StillCurrent(std::uint64_t generation) {
     return SearchGeneration.load(std::memory_order_relaxed) == generation;
 }
-
-// One contiguous piece of a volume's scan: records [begin, end) or, typing ahead, the earlier
-// hits at positions [begin, end) of the previous list. Its arrays are lent by the arena.
-struct Block {
-    bool typingAhead = false;
-    std::size_t begin = 0;
-    std::size_t end = 0;
-    HitVector hits;
-    HitVector narrowed;
-    std::array<std::uint64_t, CategoryClassifier::kMaxCategories> counts{};
-};
 
 // What every block of one volume reads.
 struct VolumeScan {
@@ -203,62 +189,6 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
     return true;
 }
 
-// A 64-bit scan reserves room for every hit it may find up front: room never written costs
-// address space only, and no array grows (and is copied and faulted in again) while a letter
-// finds millions of hits. A 32-bit process, short of address space, lets its arrays grow.
-constexpr bool kReserveRoom = sizeof(void*) >= 8;
-
-// The arrays of one scan: the list's own, which the first block writes straight into (so that
-// its hits are never copied), and the arena's block arrays for the other blocks.
-struct ScanArrays {
-    HitArray list;
-    HitArena::BlockLease lease;
-};
-
-// [begin, end) cut into a block per scan worker (one when it is small), each with its arrays.
-void AddBlocks(std::vector<Block>& blocks, ScanArrays& arrays, bool typingAhead, std::size_t begin,
-               std::size_t end) {
-    if (begin >= end)
-        return;
-    const std::size_t length = end - begin;
-    const std::size_t parts = length >= kParallelAbove ? WorkerCount() : 1;
-    std::vector<HitVector>& kept = arrays.lease.hits();
-    std::vector<HitVector>& keptNarrowed = arrays.lease.narrowed();
-    for (std::size_t p = 0; p < parts; ++p) {
-        const std::size_t b = blocks.size();
-        if (b >= keptNarrowed.size())
-            keptNarrowed.resize(b + 1);
-        if (b > 0 && b - 1 >= kept.size())
-            kept.resize(b);
-        Block& block = blocks.emplace_back();
-        block.typingAhead = typingAhead;
-        block.begin = begin + length * p / parts;
-        block.end = begin + length * (p + 1) / parts;
-        block.narrowed = std::move(keptNarrowed[b]);
-        if (b == 0)
-            block.hits = std::move(arrays.list.vector());
-        else
-            block.hits = std::move(kept[b - 1]);
-        // A block can hit each record (or earlier hit) it reads.
-        if (kReserveRoom || typingAhead) {
-            if (b > 0)
-                block.hits.reserve(block.end - block.begin);
-            block.narrowed.reserve(block.end - block.begin);
-        }
-    }
-}
-
-// The blocks' arrays back where they came from, the list's holding the first block's hits.
-void ReturnBlocks(std::vector<Block>& blocks, ScanArrays& arrays) {
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-        if (b == 0)
-            arrays.list.vector() = std::move(blocks[b].hits);
-        else
-            arrays.lease.hits()[b - 1] = std::move(blocks[b].hits);
-        arrays.lease.narrowed()[b] = std::move(blocks[b].narrowed);
-    }
-}
-
 // The previous list can stand in for the records before its scan when it is a whole scan of
 // the same volumes whose query the new one contains: a name that did not contain the shorter
 // query cannot contain the longer one, names never change in place, and dead records never
@@ -280,32 +210,6 @@ const HitVolume* NarrowableVolume(const ResultList* previous, const std::u16stri
     if (before.hitCount > before.recordCount / kNarrowBelowShare)
         return nullptr;
     return &before;
-}
-
-// The hits of the blocks after the first appended to the first's, which is the list's array, in
-// block order, which is record order.
-void JoinHits(std::vector<Block>& blocks) {
-    if (blocks.empty())
-        return;
-    HitVector& list = blocks.front().hits;
-    std::size_t total = 0;
-    for (const Block& block : blocks)
-        total += block.hits.size();
-    list.reserve(total);
-    for (std::size_t b = 1; b < blocks.size(); ++b)
-        list.insert(list.end(), blocks[b].hits.begin(), blocks[b].hits.end());
-}
-
-// Every block's hits of the narrowed category in block order, in an array of the arena.
-HitArray JoinNarrowed(const std::vector<Block>& blocks, HitArena& arena) {
-    std::size_t total = 0;
-    for (const Block& block : blocks)
-        total += block.narrowed.size();
-    HitArray narrowed = arena.TakeList(total);
-    for (const Block& block : blocks)
-        narrowed.vector().insert(narrowed.vector().end(), block.narrowed.begin(),
-                                 block.narrowed.end());
-    return narrowed;
 }
 
 // What every volume's scan reads: the query in the forms the passes use, and the categories.
