@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/process_memory.h"
 #include "platform/sim/mirror_tree.h"
 #include "platform/sim/simulated_drives.h"
 #include "platform/sim/synthetic_volume.h"
@@ -158,14 +159,7 @@ bool WarmHeap() {
 std::size_t ResidentBytes() {
     if (!WarmHeap())
         malloc_trim(0);
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return kx::ResidentBytes();
 }
 
 std::uint64_t PageFaults() {

@@ -83,66 +83,54 @@ inline bool ContainsFoldedPlain(const Unit* text, std::size_t len, const Unit* n
 }
 
 #if defined(__SSE2__)
+// The SSE2 compares for one width of units.
+template <typename Unit>
+struct VectorUnits;
+template <>
+struct VectorUnits<std::uint8_t> {
+    static constexpr std::size_t kPerVector = 16;
+    static __m128i Splat(std::uint8_t unit) { return _mm_set1_epi8(static_cast<char>(unit)); }
+    static __m128i Equal(__m128i a, __m128i b) { return _mm_cmpeq_epi8(a, b); }
+};
+template <>
+struct VectorUnits<char16_t> {
+    static constexpr std::size_t kPerVector = 8;
+    static __m128i Splat(char16_t unit) { return _mm_set1_epi16(static_cast<short>(unit)); }
+    static __m128i Equal(__m128i a, __m128i b) { return _mm_cmpeq_epi16(a, b); }
+};
+
 // The same test 16 start positions (8-bit names) or 8 (UTF-16 names) at a time. Candidates are
 // the positions where both the first and the last needle unit match, and only those compare the
 // middle, so a typical name is decided in one step and no set-up is paid per call. The loads
 // reach up to 15 bytes past the text's end, which stays inside its chunk: after a name come the
 // next names, and every chunk has NamePool::kReadSlack zero bytes past its end.
-inline bool ContainsFoldedVector(const std::uint8_t* text, std::size_t len,
-                                 const FoldedNeedle& needle) {
+template <typename Unit>
+inline bool ContainsFoldedVector(const Unit* text, std::size_t len, const Unit* units,
+                                 const Unit* mask, std::size_t n) {
     static_assert(NamePool::kReadSlack >= 15, "a vector load may pass the last name by 15 bytes");
-    const std::size_t n = needle.size();
-    const std::uint8_t* units = needle.Narrow();
-    const std::uint8_t* mask = needle.NarrowMask();
-    const __m128i first = _mm_set1_epi8(static_cast<char>(units[0]));
-    const __m128i firstMask = _mm_set1_epi8(static_cast<char>(mask[0]));
-    const __m128i last = _mm_set1_epi8(static_cast<char>(units[n - 1]));
-    const __m128i lastMask = _mm_set1_epi8(static_cast<char>(mask[n - 1]));
+    using Lanes = VectorUnits<Unit>;
+    constexpr std::size_t kBytesPerUnit = sizeof(Unit);
+    const __m128i first = Lanes::Splat(units[0]);
+    const __m128i firstMask = Lanes::Splat(mask[0]);
+    const __m128i last = Lanes::Splat(units[n - 1]);
+    const __m128i lastMask = Lanes::Splat(mask[n - 1]);
     const std::size_t starts = len - n + 1;
-    for (std::size_t at = 0; at < starts; at += 16) {
+    for (std::size_t at = 0; at < starts; at += Lanes::kPerVector) {
         const __m128i heads =
             _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at)), firstMask);
         const __m128i tails = _mm_or_si128(
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + n - 1)), lastMask);
+        // A mask bit per byte; of a UTF-16 unit's two, the low one is kept.
         unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, last))));
-        if (starts - at < 16)
-            hits &= (1u << (starts - at)) - 1;
+                            _mm_and_si128(Lanes::Equal(heads, first), Lanes::Equal(tails, last)))) &
+                        (kBytesPerUnit == 2 ? 0x5555u : 0xFFFFu);
+        if (starts - at < Lanes::kPerVector)
+            hits &= (1u << (kBytesPerUnit * (starts - at))) - 1;
         while (hits != 0) {
-            const std::size_t position = at + static_cast<std::size_t>(__builtin_ctz(hits));
+            const std::size_t position =
+                at + static_cast<std::size_t>(__builtin_ctz(hits)) / kBytesPerUnit;
             if (n <= 2 || FoldedEqualAt(text + position + 1, units + 1, mask + 1, n - 2))
                 return true;
-            hits &= hits - 1;
-        }
-    }
-    return false;
-}
-
-inline bool ContainsFoldedVector(const char16_t* text, std::size_t len,
-                                 const FoldedNeedle& needle) {
-    const std::size_t n = needle.size();
-    const char16_t* units = needle.Wide();
-    const char16_t* mask = needle.WideMask();
-    const __m128i first = _mm_set1_epi16(static_cast<short>(units[0]));
-    const __m128i firstMask = _mm_set1_epi16(static_cast<short>(mask[0]));
-    const __m128i last = _mm_set1_epi16(static_cast<short>(units[n - 1]));
-    const __m128i lastMask = _mm_set1_epi16(static_cast<short>(mask[n - 1]));
-    const std::size_t starts = len - n + 1;
-    for (std::size_t at = 0; at < starts; at += 8) {
-        const __m128i heads =
-            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at)), firstMask);
-        const __m128i tails = _mm_or_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + n - 1)), lastMask);
-        // Two mask bits per code unit.
-        unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi16(heads, first), _mm_cmpeq_epi16(tails, last))));
-        if (starts - at < 8)
-            hits &= (1u << (2 * (starts - at))) - 1;
-        while (hits != 0) {
-            const std::size_t position = at + static_cast<std::size_t>(__builtin_ctz(hits)) / 2;
-            if (n <= 2 || FoldedEqualAt(text + position + 1, units + 1, mask + 1, n - 2))
-                return true;
-            hits &= hits - 1;
             hits &= hits - 1;
         }
     }
@@ -172,8 +160,9 @@ inline bool ContainsFolded(const NameView& name, const FoldedNeedle& needle) {
         return false;
 #if defined(__SSE2__)
     if (name.wide)
-        return ContainsFoldedVector(name.WideUnits(), name.length, needle);
-    return ContainsFoldedVector(name.bytes, name.length, needle);
+        return ContainsFoldedVector(name.WideUnits(), name.length, needle.Wide(), needle.WideMask(),
+                                    n);
+    return ContainsFoldedVector(name.bytes, name.length, needle.Narrow(), needle.NarrowMask(), n);
 #else
     return ContainsFoldedPlain(name, needle);
 #endif

@@ -1,7 +1,6 @@
 #include "tools/kxquery/memory_report.h"
 
 #include <malloc.h>
-#include <unistd.h>
 
 #include <cinttypes>
 #include <cstdio>
@@ -9,22 +8,12 @@
 #include <shared_mutex>
 
 #include "common/utf.h"
+#include "platform/process_memory.h"
 #include "platform/volume_io.h"
 
 namespace kx::query {
 
 namespace {
-
-std::uint64_t ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-}
 
 double PerRecord(std::uint64_t bytes, std::size_t records) {
     return records == 0 ? 0.0 : static_cast<double>(bytes) / static_cast<double>(records);
