@@ -189,7 +189,13 @@ SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
         static_cast<std::size_t>(category) >= classifier.CategoryCount()) {
         return nullptr;
     }
+    // Held while shown, so sized for what it holds: the scan counted the hits of the category
+    // (dead or alive, as found here), and no volume was renumbered since.
+    std::size_t count = 0;
+    for (const std::vector<std::uint64_t>& perCategory : sorted.counts->perVolume)
+        count += static_cast<std::size_t>(perCategory[static_cast<std::size_t>(category)]);
     HitVector items;
+    items.reserve(count);
     VolumeReadLock readLock;
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         if (i % 1024 == 0 && !Current(generation))
@@ -203,7 +209,6 @@ SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
             ((classifier.MaskOf(hit.volume->table, *record) >> category) & 1u) != 0)
             items.push_back(sorted.items[i]);
     }
-    items.shrink_to_fit();  // held while shown: sized for what it holds
     auto narrowed = std::make_shared<ResultList>();
     narrowed->items = HitArray(std::move(items));
     narrowed->volumes = sorted.volumes;

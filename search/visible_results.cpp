@@ -65,14 +65,22 @@ SharedResults NarrowHere(const ResultList& current, std::int32_t category) {
     auto visible = std::make_shared<ResultList>();
     visible->volumes = current.volumes;
     visible->details = current.details;
-    HitVector items;
     const WalkFilter filter(category);
     VolumeReadLock readLock;  // lock order: VisibleLock, then a volume's lock
+    // Held while shown, so sized for what it holds: counted first. This walk is the rare one
+    // (after a renumbering or a reset of the categories), and the hits are read again warm.
+    std::vector<bool> passes(current.size());
+    std::size_t count = 0;
     for (std::size_t i = 0; i < current.size(); ++i) {
-        if (HitPasses(current.Hit(i), category, false, readLock, filter))
+        passes[i] = HitPasses(current.Hit(i), category, false, readLock, filter);
+        count += passes[i] ? 1 : 0;
+    }
+    HitVector items;
+    items.reserve(count);
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        if (passes[i])
             items.push_back(current.items[i]);
     }
-    items.shrink_to_fit();  // held while shown: sized for what it holds
     visible->items = HitArray(std::move(items));
     return visible;
 }
