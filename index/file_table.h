@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/zeroed_block.h"
@@ -40,8 +41,18 @@ class FileTable {
     // nameChunkShift: see NamePool.
     explicit FileTable(unsigned nameChunkShift = NamePool::kDefaultChunkShift)
         : names_(nameChunkShift) {}
-    FileTable(FileTable&&) = default;
-    FileTable& operator=(FileTable&&) = default;
+    // A table moved from is empty.
+    FileTable(FileTable&& other) noexcept { *this = std::move(other); }
+    FileTable& operator=(FileTable&& other) noexcept {
+        segments_ = std::move(other.segments_);
+        count_ = std::exchange(other.count_, 0);
+        names_ = std::move(other.names_);
+        frnToIndex_ = std::move(other.frnToIndex_);
+        deadCount_ = std::exchange(other.deadCount_, 0);
+        highestRecordNumber_ = std::exchange(other.highestRecordNumber_, 0);
+        other.segments_.clear();
+        return *this;
+    }
 
     // ---- Reading.
 

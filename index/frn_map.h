@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 
 #include "common/zeroed_block.h"
 
@@ -23,8 +24,17 @@ class FrnMap {
     static constexpr std::uint64_t kRecordNumberMask = (std::uint64_t{1} << 48) - 1;
 
     FrnMap() = default;
-    FrnMap(FrnMap&&) = default;
-    FrnMap& operator=(FrnMap&&) = default;
+    // A map moved from is empty.
+    FrnMap(FrnMap&& other) noexcept { *this = std::move(other); }
+    FrnMap& operator=(FrnMap&& other) noexcept {
+        direct_ = std::move(other.direct_);
+        capacity_ = std::exchange(other.capacity_, 0);
+        highestDirect_ = std::exchange(other.highestDirect_, 0);
+        aside_ = std::move(other.aside_);
+        size_ = std::exchange(other.size_, 0);
+        other.aside_.clear();
+        return *this;
+    }
 
     void Clear();
 

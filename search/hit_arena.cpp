@@ -18,7 +18,7 @@ constexpr std::size_t kMostKeptListBytes32 = std::size_t{128} << 20;
 }  // namespace
 
 HitArray::HitArray(HitArray&& other) noexcept
-    : hits_(std::move(other.hits_)), home_(std::move(other.home_)) {}
+    : hits_(std::move(other.hits_)), home_(std::move(other.home_)), written_(other.written_) {}
 
 std::size_t HitArray::size() const {
     return hits_.size();
@@ -44,6 +44,7 @@ HitArray& HitArray::operator=(HitArray&& other) noexcept {
         GiveBack();
         hits_ = std::move(other.hits_);
         home_ = std::move(other.home_);
+        written_ = other.written_;
     }
     return *this;
 }
@@ -54,7 +55,7 @@ HitArray::~HitArray() {
 
 void HitArray::GiveBack() {
     if (home_) {
-        home_->GiveBackList(std::move(hits_));
+        home_->GiveBackList(std::move(hits_), written_);
         home_.reset();
     }
     HitVector().swap(hits_);
@@ -68,30 +69,34 @@ std::shared_ptr<HitArena> HitArena::Create() {
 }
 
 HitArray HitArena::TakeList(std::size_t room) {
-    HitVector hits;
+    KeptList taken;
     {
         std::lock_guard<std::mutex> guard(mutex_);
-        const auto roomiest = std::max_element(
-            lists_.begin(), lists_.end(),
-            [](const auto& a, const auto& b) { return a.capacity() < b.capacity(); });
-        if (roomiest != lists_.end() && roomiest->capacity() >= room) {
-            hits = std::move(*roomiest);
-            lists_.erase(roomiest);
+        auto best = lists_.end();
+        for (auto kept = lists_.begin(); kept != lists_.end(); ++kept) {
+            if (kept->hits.capacity() >= room &&
+                (best == lists_.end() || kept->written > best->written))
+                best = kept;
+        }
+        if (best != lists_.end()) {
+            taken = std::move(*best);
+            lists_.erase(best);
         }
     }
-    hits.reserve(room);
-    return HitArray(std::move(hits), shared_from_this());
+    taken.hits.reserve(room);
+    return HitArray(std::move(taken.hits), shared_from_this(), taken.written);
 }
 
-void HitArena::GiveBackList(HitVector&& hits) {
+void HitArena::GiveBackList(HitVector&& hits, std::size_t written) {
     HitVector dropped;
     const bool keep =
         hits.capacity() > 0 &&
         (sizeof(void*) >= 8 || hits.capacity() * sizeof(MatchItem) <= kMostKeptListBytes32);
+    written = std::max(written, hits.size());
     hits.clear();
     std::lock_guard<std::mutex> guard(mutex_);
     if (keep && lists_.size() < lists_.capacity()) {
-        lists_.push_back(std::move(hits));
+        lists_.push_back(KeptList{std::move(hits), written});
         return;
     }
     dropped = std::move(hits);
@@ -157,7 +162,9 @@ std::shared_ptr<HitArena> HitArenaOf(const SearchEngine& engine) {
 std::size_t HitArena::BytesKept() const {
     std::lock_guard<std::mutex> guard(mutex_);
     std::size_t items = 0;
-    for (const std::vector<HitVector>* arrays : {&lists_, &blockHits_, &blockNarrowed_}) {
+    for (const KeptList& kept : lists_)
+        items += kept.hits.capacity();
+    for (const std::vector<HitVector>* arrays : {&blockHits_, &blockNarrowed_}) {
         for (const HitVector& hits : *arrays)
             items += hits.capacity();
     }

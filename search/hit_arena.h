@@ -33,8 +33,9 @@ class HitArray {
     HitArray() = default;
     // An array of its own, freed with the list.
     explicit HitArray(HitVector hits) : hits_(std::move(hits)) {}
-    HitArray(HitVector hits, std::shared_ptr<HitArena> home)
-        : hits_(std::move(hits)), home_(std::move(home)) {}
+    // An array of the arena's, of which `written` items were written before.
+    HitArray(HitVector hits, std::shared_ptr<HitArena> home, std::size_t written)
+        : hits_(std::move(hits)), home_(std::move(home)), written_(written) {}
     HitArray(HitArray&& other) noexcept;
     HitArray& operator=(HitArray&& other) noexcept;
     HitArray(const HitArray&) = delete;
@@ -55,6 +56,7 @@ class HitArray {
 
     HitVector hits_;
     std::shared_ptr<HitArena> home_;  // the arena it goes back to, if any
+    std::size_t written_ = 0;         // items written into it before it was taken
 };
 
 class HitArena : public std::enable_shared_from_this<HitArena> {
@@ -64,8 +66,9 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     HitArena(const HitArena&) = delete;
     HitArena& operator=(const HitArena&) = delete;
 
-    // An empty array for a scan's list, with room for `room` items: the kept one with the most
-    // room, or a fresh one when none kept has enough.
+    // An empty array for a scan's list, with room for `room` items: of the kept ones with room
+    // enough, the one most written before, whose pages are mapped already (a broad letter
+    // after a narrow list then writes no fresh page); a fresh one when none kept has the room.
     HitArray TakeList(std::size_t room);
 
     // The block arrays of one scan, empty, at least `count` of each kind; given back when the
@@ -98,11 +101,15 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
   private:
     friend class HitArray;
     HitArena() = default;
-    void GiveBackList(HitVector&& hits);
+    void GiveBackList(HitVector&& hits, std::size_t written);
 
     mutable std::mutex mutex_;
     std::condition_variable blocksBack_;
-    std::vector<HitVector> lists_;  // list arrays at home
+    struct KeptList {
+        HitVector hits;
+        std::size_t written = 0;  // the most items it ever held: its mapped pages
+    };
+    std::vector<KeptList> lists_;  // list arrays at home
     bool blocksOut_ = false;
     std::vector<HitVector> blockHits_;
     std::vector<HitVector> blockNarrowed_;
