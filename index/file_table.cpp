@@ -22,21 +22,17 @@ struct NameSummary {
 template <typename Unit>
 NameSummary Summarize(const Unit* units, std::size_t length) {
     NameSummary summary;
-    char16_t before = 0;
     int letterBefore = -1;
     std::size_t lastDot = length;
     for (std::size_t i = 0; i < length; ++i) {
         const auto raw = static_cast<char16_t>(units[i]);
         const char16_t unit = FoldAscii(raw);
         summary.signature |= NameSignatureBit(unit);
-        if (i > 0)
-            summary.signature |= NameSignaturePairBit(before, unit);
         const int letter = unit >= u'a' && unit <= u'z' ? unit - u'a' : -1;
         if (letterBefore >= 0 && letter >= 0)
             AddPair(summary.pairs, letterBefore * 26 + letter);
         if (raw == u'.')
             lastDot = i;
-        before = unit;
         letterBefore = letter;
     }
     summary.extensionLength = lastDot < length ? length - lastDot : 0;

@@ -51,7 +51,7 @@ struct VolumeScan {
 
 // Why this is fast: records are visited in memory order and names were appended in the same
 // order, so every stream is read sequentially and the prefetcher keeps up. A record costs a
-// test of its 8-byte name signature; only a record whose name may hold every unit of the query
+// test of its 4-byte name signature; only a record whose name may hold every unit of the query
 // costs a flag test and a length test before its name is touched at all; the name is compared
 // in place, folded as it is read. Only hits cost more: a 16-byte append to an array kept from
 // earlier searches, and a table lookup of the extension's categories. The shared generation

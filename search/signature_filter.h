@@ -33,30 +33,23 @@ inline bool PickBySignaturePlain(const NameSignature* signatures, NameSignature 
 
 #if defined(__SSE2__)
 // Four signatures per step, without a branch per record: a candidate share of one in ten would
-// mispredict that branch often enough to cost more than the test itself. SSE2 compares 32-bit
-// lanes, so a signature passes when both of its halves do.
+// mispredict that branch often enough to cost more than the test itself.
 inline bool PickBySignatureVector(const NameSignature* signatures, NameSignature needed,
                                   std::size_t from, std::size_t to, std::uint32_t base,
                                   std::uint32_t* picked, std::size_t& count,
                                   const std::atomic<bool>& stop) {
+    static_assert(sizeof(NameSignature) == 4, "four signatures to a vector");
     count = 0;
-    const __m128i want = _mm_set1_epi64x(static_cast<long long>(needed));
+    const __m128i want = _mm_set1_epi32(static_cast<int>(needed));
     std::size_t k = from;
     for (; k + 4 <= to; k += 4) {
         if (stop.load(std::memory_order_relaxed))
             return false;
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(signatures + k));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(signatures + k + 2));
-        const unsigned lanes =
-            static_cast<unsigned>(_mm_movemask_ps(
-                _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(low, want), want)))) |
-            static_cast<unsigned>(
-                _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(high, want), want))))
-                << 4;
-        // Lane pairs to one bit per signature: bit 2i and bit 2i + 1 both set.
-        unsigned mask = lanes & (lanes >> 1) & 0x55u;
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(signatures + k));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(four, want), want))));
         while (mask != 0) {
-            picked[count++] = base + static_cast<std::uint32_t>(k + __builtin_ctz(mask) / 2);
+            picked[count++] = base + static_cast<std::uint32_t>(k + __builtin_ctz(mask));
             mask &= mask - 1;
         }
     }
