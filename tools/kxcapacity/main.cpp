@@ -3,15 +3,17 @@
 // 32-bit program, whose whole address space is 4 GiB: build it with the linux-m32 preset and
 // run it under qemu-i386-static.
 //
-//   kxcapacity FILE
+//   kxcapacity FILE [RECORDS]
 //
 // FILE holds USN_RECORD_V2 records back to back, as kxquery --volume takes it. Its records are
 // appended, renumbered, to a table until an allocation fails; then tables of a million records
-// fewer at a time are built whole, map included, until one fits. Prints the largest that fit
-// and what its structures take per record. The file is read a piece at a time, so that only the
-// table fills the address space.
+// fewer at a time are built whole, map included, until one fits. Prints the largest that fit,
+// what its structures take per record and the resident memory it added. With RECORDS, builds
+// one table of that many records and prints the same of it. The file is read a piece at a
+// time, so that only the table fills the address space.
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -19,6 +21,7 @@
 
 #include "index/file_table.h"
 #include "index/usn_record_reader.h"
+#include "platform/process_memory.h"
 #include "platform/usn_layout.h"
 
 namespace {
@@ -63,17 +66,49 @@ std::uint64_t Fill(std::FILE* file, kx::FileTable& table, std::uint64_t limit, b
     }
 }
 
+// Builds a whole table of `wanted` records, map included; false when it does not fit.
+bool PrintWholeTable(std::FILE* file, std::uint64_t wanted) {
+    const std::size_t residentBefore = kx::ResidentBytes();
+    kx::FileTable table;
+    bool fitted = false;
+    if (Fill(file, table, wanted, &fitted) != wanted || !fitted)
+        return false;
+    try {
+        table.MapAll();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const std::size_t resident = kx::ResidentBytes() - residentBefore;
+    const kx::TableMemory memory = table.Memory();
+    const double n = static_cast<double>(wanted);
+    std::printf("a whole table of %" PRIu64
+                " records fits: %.1f bytes a record resident, its structures %.1f (records %.1f, "
+                "names %.1f, map %.1f, signatures %.1f, letter-pair runs %.1f)\n",
+                wanted, static_cast<double>(resident) / n, static_cast<double>(memory.Total()) / n,
+                static_cast<double>(memory.records) / n, static_cast<double>(memory.names) / n,
+                static_cast<double>(memory.map) / n, static_cast<double>(memory.signatures) / n,
+                static_cast<double>(memory.pairRuns) / n);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: kxcapacity FILE\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: kxcapacity FILE [RECORDS]\n", stderr);
         return 2;
     }
     std::FILE* file = std::fopen(argv[1], "rb");
     if (file == nullptr) {
         std::fprintf(stderr, "kxcapacity: cannot open %s\n", argv[1]);
         return 2;
+    }
+    if (argc == 3) {
+        const bool fits = PrintWholeTable(file, std::strtoull(argv[2], nullptr, 10));
+        std::fclose(file);
+        if (!fits)
+            std::puts("it does not fit");
+        return fits ? 0 : 1;
     }
     bool fitted = false;
     std::uint64_t most = 0;
@@ -83,25 +118,10 @@ int main(int argc, char** argv) {
     }
     std::printf("appended %" PRIu64 " records before an allocation failed\n", most);
     for (std::uint64_t wanted = most / kStep * kStep; wanted >= kStep; wanted -= kStep) {
-        kx::FileTable table;
-        if (Fill(file, table, wanted, &fitted) != wanted || !fitted)
-            continue;
-        try {
-            table.MapAll();
-        } catch (const std::bad_alloc&) {
-            continue;
+        if (PrintWholeTable(file, wanted)) {
+            std::fclose(file);
+            return 0;
         }
-        const kx::TableMemory memory = table.Memory();
-        const double n = static_cast<double>(wanted);
-        std::printf("a whole table of %" PRIu64
-                    " records fits: %.1f bytes a record (records %.1f, names %.1f, map %.1f, "
-                    "signatures %.1f, letter-pair runs %.1f)\n",
-                    wanted, static_cast<double>(memory.Total()) / n,
-                    static_cast<double>(memory.records) / n, static_cast<double>(memory.names) / n,
-                    static_cast<double>(memory.map) / n, static_cast<double>(memory.signatures) / n,
-                    static_cast<double>(memory.pairRuns) / n);
-        std::fclose(file);
-        return 0;
     }
     std::fclose(file);
     std::puts("not even a million records fit");
