@@ -16,8 +16,8 @@ namespace kx {
 // on) or the program closes; an allocation failure ends it quietly. Returns the hits written.
 std::size_t WarmHitArena(const SearchEngine& engine);
 
-// WarmHitArena on a thread of its own, counted in WorkerThreadsRunning; without a thread to be
-// had, nothing is warmed. Only a 64-bit process, whose address space has room to keep such
+// WarmHitArena on a thread of its own, counted in WorkerThreadsRunning, again after each pause
+// in typing while searches keep overtaking it; without a thread to be had, nothing is warmed. Only a 64-bit process, whose address space has room to keep such
 // arrays, does it.
 void StartHitArenaWarmup(const SearchEngine& engine);
 
