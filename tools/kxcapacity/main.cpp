@@ -104,7 +104,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (argc == 3) {
-        const bool fits = PrintWholeTable(file, std::strtoull(argv[2], nullptr, 10));
+        // Digits only (strtoull would take "-5" as 2^64 - 5), and not 0, which to Fill means as
+        // many as memory holds; no table holds more than 2^32 records.
+        char* end = nullptr;
+        const std::uint64_t wanted = std::strtoull(argv[2], &end, 10);
+        if (argv[2][0] < '0' || argv[2][0] > '9' || *end != '\0' || wanted == 0 ||
+            wanted > UINT32_MAX) {
+            std::fprintf(stderr,
+                         "kxcapacity: RECORDS must be a count from 1 to %" PRIu32 ", not %s\n",
+                         UINT32_MAX, argv[2]);
+            std::fclose(file);
+            return 2;
+        }
+        const bool fits = PrintWholeTable(file, wanted);
         std::fclose(file);
         if (!fits)
             std::puts("it does not fit");
