@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,18 +15,21 @@
 #include <vector>
 
 #include "common/process_state.h"
+#include "common/utf.h"
 #include "platform/file_system.h"
 #include "platform/sim/demo_volume.h"
 #include "platform/sim/simulated_drives.h"
 #include "platform/win32/wide_string.h"
 #include "search/parallel_blocks.h"
+#include "ui/simulated_machine_refusal.h"
 
 namespace kx {
 
 namespace {
 
 constexpr char kSimulatedDrive = 'C';
-constexpr std::uint64_t kMaxFixtureBytes = 1ull << 30;
+// A trigger or release file is only looked at, never read beyond this.
+constexpr std::uint64_t kMaxMarkerBytes = 1 << 16;
 constexpr std::int64_t kTriggeredFileSize = 4096;
 constexpr auto kTriggerPollInterval = std::chrono::milliseconds(200);
 
@@ -38,25 +43,55 @@ std::optional<std::wstring> EnvironmentValue(const wchar_t* name) {
 
 bool FileExists(const std::wstring& path) {
     std::string ignored;
-    return ReadWholeFile(FromWide(path), &ignored, kMaxFixtureBytes);
+    return ReadWholeFile(FromWide(path), &ignored, kMaxMarkerBytes);
+}
+
+// The whole of a fixture file, as large as this process can hold; else why not.
+std::optional<std::wstring> ReadFixtureFile(const std::wstring& path, std::string* bytes) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
+    if (error)
+        return L"it cannot be opened (" + ToWide(Utf8ToUtf16(error.message())) + L")";
+    const std::wstring held = std::to_wstring(size) + L" bytes";
+    if (size >= bytes->max_size())
+        return L"it holds " + held + L", more than this process can address";
+    try {
+        if (!ReadWholeFile(FromWide(path), bytes, std::numeric_limits<std::uint64_t>::max()))
+            return L"it could not be read to its end";
+    } catch (const std::exception&) {
+        return L"this process has no room for its " + held;
+    }
+    return std::nullopt;
 }
 
 std::shared_ptr<sim::SimVolume> LoadFixtureVolume(const std::wstring& mftPath) {
-    std::string bytes;
-    if (!ReadWholeFile(FromWide(mftPath), &bytes, kMaxFixtureBytes))
-        return nullptr;
-    auto volume = std::make_shared<sim::SimVolume>();
-    // The window has nowhere to report a damaged or oversized fixture; the window tests check
-    // what it shows instead.
-    volume->LoadMftRecords(bytes);
-    if (const std::optional<std::wstring> sidecarPath = EnvironmentValue(L"KX_SIM_SIDECAR")) {
-        std::string sidecar;
-        std::string error;
-        if (!ReadWholeFile(FromWide(*sidecarPath), &sidecar, kMaxFixtureBytes) ||
-            !volume->LoadSidecar(sidecar, &error)) {
-            return nullptr;
+    std::shared_ptr<sim::SimVolume> volume;
+    std::wstring refused = mftPath;
+    std::optional<std::wstring> why;
+    try {
+        std::string bytes;
+        why = ReadFixtureFile(mftPath, &bytes);
+        if (!why) {
+            volume = std::make_shared<sim::SimVolume>();
+            const sim::MftFileLoad load = volume->LoadMftRecords(bytes);
+            if (load.damageOffset)
+                why = L"its record at byte " + std::to_wstring(*load.damageOffset) +
+                      L" is damaged";
         }
+        const std::optional<std::wstring> sidecarPath = EnvironmentValue(L"KX_SIM_SIDECAR");
+        if (!why && sidecarPath) {
+            refused = *sidecarPath;
+            std::string sidecar;
+            std::string error;
+            why = ReadFixtureFile(*sidecarPath, &sidecar);
+            if (!why && !volume->LoadSidecar(sidecar, &error))
+                why = L"it does not parse: " + ToWide(Utf8ToUtf16(error));
+        }
+    } catch (const std::exception&) {
+        why = L"this process has no room for the volume it describes";
     }
+    if (why)
+        RefuseFixture(refused, *why);
     return volume;
 }
 
@@ -127,8 +162,6 @@ void PrepareSimulatedMachine() {
     std::shared_ptr<sim::SimVolume> volume;
     if (const std::optional<std::wstring> mftPath = EnvironmentValue(L"KX_SIM_VOLUME")) {
         volume = LoadFixtureVolume(*mftPath);
-        if (!volume)
-            return;
         sim::AttachVolume(kSimulatedDrive, volume);
     } else {
         volume = sim::AddNtfsDrive(kSimulatedDrive);

@@ -3,9 +3,11 @@
 //
 // Environment of the test build (the program itself takes no command line):
 // - KX_SIM_VOLUME: an MFT file (USN_RECORD_V2 records back to back) loaded as C:, with
-//   KX_SIM_SIDECAR naming its optional sizes-and-times file. A file that cannot be read or a
-//   sidecar that does not parse leaves C: out, so the program reports no NTFS volume.
-//   Without KX_SIM_VOLUME, C: holds the built-in demo tree.
+//   KX_SIM_SIDECAR naming its optional sizes-and-times file, each as large as the process
+//   can hold. A file that cannot be read, does not fit, holds a damaged record or a sidecar
+//   that does not parse is refused (RefuseFixture): the program ends, naming the file and
+//   why, instead of running as a machine without NTFS. Without KX_SIM_VOLUME, C: holds the
+//   built-in demo tree.
 // - KX_SIM_TRIGGER: a file path polled five times a second; once the file exists, a file
 //   named kSimTriggeredFileName is created in C:'s root directory, with its journal records,
 //   as a user creating a file would.

@@ -70,6 +70,7 @@ KX_UI_KEEP=1 keeps the work folder (prefixes, screenshots, program logs) and nam
 import atexit
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -177,6 +178,7 @@ class WindowTest(KestrixWindow, unittest.TestCase):
     program_args = ()
     start_program = True
     ready_timeout = None
+    tests_on_window = 0
 
     @classmethod
     def setUpClass(cls):
@@ -204,17 +206,79 @@ class WindowTest(KestrixWindow, unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        if cls.process is not None and cls.process.running:
-            cls.probe("close")
-            cls.process.wait_exit(10)
-        if cls.process is not None:
-            cls.process.kill()
+        cls.stop_class_program()
         cls.machine.shutdown()
         log("  (%s: %.0f s)" % (cls.__name__, time.monotonic() - cls._started))
 
     def setUp(self):
+        cls = type(self)
         self.test_folder = os.path.join(self.machine.folder, self._testMethodName)
         os.makedirs(self.test_folder, exist_ok=True)
+        # A test before this one closed the window (or it died): this one gets a new one.
+        if cls.start_program and (cls.process is None or not cls.process.running):
+            cls.start_class_program()
+        cls.tests_on_window += 1
+        self.processes_before = set(environment.windows_processes(cls.machine.prefix))
+
+    def tearDown(self):
+        left = self.left_behind()
+        if not left:
+            return
+        text = "%s left behind: %s" % (self._testMethodName, "; ".join(left))
+        Results.record(False, text)
+        self.clear_what_was_left()
+        raise self.failureException(text)
+
+    # -- What a test leaves behind.
+
+    # Visible top-level windows that outlast a test: the program's main window and its hover
+    # tip, and Wine's tray. Any other (a box, a menu, a folder window, a console) would take
+    # the next test's clicks or keys.
+    LASTING_WINDOWS = ("KESTRIXWND|", "tooltips_class32|", "__winex11_standalone_tray|")
+
+    def visible_windows(self):
+        return [line[len("window="):] for line in self.probe("windows").splitlines()
+                if line.startswith("window=")]
+
+    def started_processes(self):
+        """Processes of the prefix started during the test and still running, but the window
+        of a class that keeps one for its tests."""
+        own = None
+        if self.start_program and self.process is not None:
+            own = self.process.process.pid
+        return {pid: command for pid, command in
+                environment.windows_processes(self.machine.prefix).items()
+                if pid not in self.processes_before and pid != own}
+
+    def left_behind(self, grace=5):
+        """Windows and processes the test left, once they had grace seconds to go."""
+        def leftovers():
+            windows = [w for w in self.visible_windows()
+                       if not w.startswith(self.LASTING_WINDOWS)]
+            processes = self.started_processes()
+            return (["window %r" % w for w in windows] +
+                    ["process %d %r" % item for item in sorted(processes.items())])
+
+        deadline = time.monotonic() + grace
+        while True:
+            left = leftovers()
+            if not left or time.monotonic() >= deadline:
+                return left
+            time.sleep(0.5)
+
+    def clear_what_was_left(self):
+        """Ends what a test left, so that the next test starts clean: the processes it started
+        and, when a window of the program's own was left open, the program too (the next test
+        starts it again)."""
+        for pid in self.started_processes():
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+        if self.process is not None and any(not w.startswith(self.LASTING_WINDOWS)
+                                            for w in self.visible_windows()):
+            self.process.kill()
+            self.machine.shutdown()
 
     @classmethod
     def prepare(cls):
@@ -244,12 +308,41 @@ class WindowTest(KestrixWindow, unittest.TestCase):
     @classmethod
     def start_class_program(cls, extra_env=None):
         exe = "kxsearch_sim.exe" if cls.program == "sim" else "kxsearch.exe"
-        cls.process = cls.launch(exe, cls.launch_env(extra_env), cls.program_args)
+        cls.starts = getattr(cls, "starts", 0) + 1
+        cls.tests_on_window = 0
+        cls.process = cls.launch(exe, cls.launch_env(extra_env), cls.program_args,
+                                 log_name="program" if cls.starts == 1 else
+                                 "program-%d" % cls.starts)
         if cls.program == "sim":
             cls.wait_state("title", cls.text("ReadyTitle"), cls.ready_timeout)
             cls.wait_state("search_enabled", "1", cls.ready_timeout)
             cls.main = cls.x.find_window(title_pattern(cls.text("ReadyTitle")))
             cls.read_client_origin()
+
+    @classmethod
+    def stop_class_program(cls):
+        if cls.process is not None and cls.process.running:
+            cls.probe("close")
+            cls.process.wait_exit(10)
+        if cls.process is not None:
+            cls.process.kill()
+
+    @classmethod
+    def restart_program(cls):
+        """The class's program started anew: a new index of the fixture volume (and none of
+        the journal trigger's file), no search, nothing selected; the files on the machine stay
+        as they are."""
+        cls.stop_class_program()
+        if os.path.exists(cls.trigger):
+            os.remove(cls.trigger)
+        cls.start_class_program()
+        cls.tests_on_window = 1
+
+    def fresh_window(self):
+        """The window as it starts, for a test that checks what a user sees before anything
+        else: restarted unless this test is the first on it."""
+        if self.tests_on_window > 1:
+            self.restart_program()
 
     # -- Checks.
 
@@ -290,7 +383,7 @@ def load_tests_in_order(loader, standard_tests, pattern):
     """
     del loader, pattern
     classes = []
-    for case in _flatten(standard_tests):
+    for case in flatten(standard_tests):
         if type(case) not in classes:
             classes.append(type(case))
     classes.sort(key=_first_line)
@@ -306,10 +399,11 @@ def tests_in_order(cls):
     return sorted(names, key=lambda name: getattr(cls, name).__code__.co_firstlineno)
 
 
-def _flatten(suite):
+def flatten(suite):
+    """The tests of a suite, in its order."""
     for item in suite:
         if isinstance(item, unittest.TestSuite):
-            yield from _flatten(item)
+            yield from flatten(item)
         else:
             yield item
 

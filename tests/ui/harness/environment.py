@@ -34,6 +34,33 @@ def wineserver(*args):
     return [os.path.join(wine_dir(), "wineserver")] + [str(a) for a in args]
 
 
+# Wine's own processes, which a prefix's server starts when it needs them and keeps: no test
+# started them, so none of them is left behind by one.
+WINE_SERVICES = ("wineserver", "services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe",
+                 "rpcss.exe", "conhost.exe", "explorer.exe /desktop")
+
+
+def windows_processes(prefix):
+    """The processes running in a Wine prefix (a path), as {pid: command line}, without Wine's
+    own services."""
+    marker = b"\0WINEPREFIX=" + prefix.encode() + b"\0"
+    found = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as reader:
+                environ = b"\0" + reader.read()
+            with open("/proc/%s/cmdline" % entry, "rb") as reader:
+                command = reader.read().replace(b"\0", b" ").decode("utf-8", "replace")
+        except OSError:
+            continue  # ended meanwhile, or not ours to read
+        command = " ".join(command.split())
+        if marker in environ and not any(service in command for service in WINE_SERVICES):
+            found[int(entry)] = command
+    return found
+
+
 def winpath(path):
     """A Linux path as Wine's Z: drive names it."""
     return "Z:" + path.replace("/", "\\")

@@ -13,6 +13,9 @@ from tests.ui.harness.program import State, unescape
 from tests.ui.harness.waits import TIMEOUT, wait_until
 from tests.ui.harness.xdisplay import Shot
 
+# Matches no name of the fixture volume.
+NO_HITS = "qqzzx"
+
 
 class KestrixWindow:
     """Texts, state, input and screenshots of the main window."""
@@ -143,6 +146,21 @@ class KestrixWindow:
         if hits is not None:
             return self.wait_state("title", self.matches_title(hits))
         return None
+
+    def start_over(self, text=None, hits=None):
+        """A new list as a user's new search makes it: the box holds text (or nothing), every
+        category shown, the rows in the volume's order, none selected, scrolled to the top.
+
+        A query without hits comes first, so that the wait for text's title cannot be met by
+        the list before it."""
+        self.search(NO_HITS, 0)
+        if any(tag.marked for tag in self.tags()[1:]):
+            self.click_tag(0)
+            self.wait_state("title", self.matches_title(0))
+        if text is None:
+            self.probe("settext", "")
+            return self.state()
+        return self.search(text, hits)
 
     def click_tag(self, k):
         tag = self.tag(k)

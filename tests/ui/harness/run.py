@@ -1,11 +1,13 @@
 """Runs the window test modules in one process, so that they share one display and one
 template prefix, and ends with the line "window tests: N passed, M failed".
 
-    python3 -m tests.ui.harness.run [NAME ...]     (default: every test_*.py here)
+    python3 -m tests.ui.harness.run [--reverse] [NAME ...]   (default: every test_*.py here)
 
 A NAME is a module (test_tags), one of its classes (test_tags.TagBar) or one test of a class
-(test_tags.TagBar.test_tags_before_a_search); a class runs its tests in the order written,
-and a test alone starts from a fresh window, without what the tests above it did.
+(test_tags.TagBar.test_tags_before_a_search); a class runs its tests in the order written.
+Every test sets up what it checks, so any of them passes alone, and --reverse runs the tests
+picked in the opposite order (classes and the tests within each), which shows that none
+leans on one before it.
 
 N and M count checks, as each module's self.check calls them; an error outside a check (a
 window that never came, a crash of the harness) counts as one more failure. Exit code 0 when
@@ -53,10 +55,15 @@ def load(name, loader):
 
 def main():
     started = time.monotonic()
+    arguments = sys.argv[1:]
+    reverse = "--reverse" in arguments
+    names = [name for name in arguments if name != "--reverse"]
     suite = unittest.TestSuite()
     loader = unittest.TestLoader()
-    for name in sys.argv[1:] or module_names():
+    for name in names or module_names():
         suite.addTests(load(name, loader))
+    if reverse:
+        suite = unittest.TestSuite(reversed(list(driver.flatten(suite))))
     result = unittest.TextTestRunner(stream=sys.stdout, verbosity=1).run(suite)
     # Errors are exceptions outside the checks; a failure is already a counted check, except
     # when it came from an assert of the test's own.

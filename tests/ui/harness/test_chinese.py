@@ -21,6 +21,7 @@ class Chinese(popups.Popups, driver.WindowTest):
     program_args = ("report", r"/select,C:\Projects", "--help")
 
     def test_titles_status_line_and_tags_in_chinese(self):
+        self.fresh_window()
         state = self.state()
         self.check("Chinese ready title", state.get("title"), self.text("ReadyTitle"))
         self.check("Chinese default tag names", state.tags()[1].caption, self.category(1))
@@ -31,7 +32,7 @@ class Chinese(popups.Popups, driver.WindowTest):
         self.check("Chinese tag count", state.tags()[1].caption, self.caption(1, 40))
 
     def test_column_titles_are_drawn_in_chinese_glyphs(self):
-        self.search("report", 41)
+        self.start_over("report", 41)
         self.click_header(2)
         self.expect_state("Chinese title after a sort", "title", self.matches_title(41))
         self.click(100, self.defs.row_top(1) + 10)
@@ -66,7 +67,7 @@ class Chinese(popups.Popups, driver.WindowTest):
         self.expect("OK closes the Chinese About box", lambda: self.click_box_ok(box))
 
     def test_the_close_box_ends_the_program_and_removes_the_icon(self):
-        # What the close box sends, here to the window that the tray test left hidden.
+        # What the close box sends, to the window shown or hidden.
         self.probe("syscommand", CLOSE)
         self.check("the close box ends the Chinese window with exit code 0",
                    self.process.wait_exit(), 0)

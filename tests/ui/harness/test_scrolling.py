@@ -15,7 +15,7 @@ class Scrolling(driver.WindowTest):
 
     def test_row_numbers_follow_the_rows_when_scrolled_one_row(self):
         d = self.defs
-        self.search("report", 41)
+        self.start_over("report", 41)
         top = d.row_top(0) + 2
         width, height = d.column_right(0) - 4, d.number("list.row_height") - 4
         before = self.shot("numbers-before")
@@ -31,7 +31,7 @@ class Scrolling(driver.WindowTest):
 
     def test_a_wheel_notch_then_a_line_down(self):
         d = self.defs
-        self.search("report", 41)
+        self.start_over("report", 41)
         self.click_tag(DOCUMENTS)
         self.wait_state("title", self.matches_title(40))
         before = self.shot("before-scroll")

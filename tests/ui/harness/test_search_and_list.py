@@ -29,12 +29,14 @@ class SearchAndList(driver.WindowTest):
         cls.doomed = cls.machine.make_file("Photos", "photo-030.jpg")
 
     def test_ready_window_before_a_search(self):
+        self.fresh_window()
         state = self.state()
         self.check("index ready: ready title", state.get("title"), self.text("ReadyTitle"))
         self.check("search box enabled", state.get("search_enabled"), "1")
         self.check("status line empty before a search", state.get("status"), "")
 
     def test_empty_list_paints_the_header_band_and_white(self):
+        self.fresh_window()
         d = self.defs
         top, bottom = d.number("list.top"), d.number("list.header_bottom")
         middle = (top + bottom) // 2
@@ -52,6 +54,7 @@ class SearchAndList(driver.WindowTest):
                    shot.pixel(3, d.row_top(1)), d.colour("background"))
 
     def test_typing_shows_the_count_in_title_status_and_tags(self):
+        self.start_over()
         self.type_text("report")
         self.expect_state("typing shows the count in the title", "title", self.matches_title(41))
         state = self.state()
@@ -63,6 +66,7 @@ class SearchAndList(driver.WindowTest):
         self.check("Images count", tags[2].caption, self.caption(2, 0))
 
     def test_rows_are_painted_edge_to_edge_in_alternating_colours(self):
+        self.start_over("report", 41)
         d = self.defs
         row0, row1 = d.row_top(0), d.row_top(1)
         size_x = d.column_left(2) + 12
@@ -82,6 +86,7 @@ class SearchAndList(driver.WindowTest):
                    shot.ink(size_x, row1 + 2, size_w, height), True)
 
     def test_a_click_selects_a_row(self):
+        self.start_over("report", 41)
         row2 = self.defs.row_top(2)
         self.click(100, row2 + 10)
         shot = self.shot("selected")
@@ -90,8 +95,12 @@ class SearchAndList(driver.WindowTest):
 
     def test_a_hit_whose_file_is_gone_shows_0_B_and_no_dates(self):
         d = self.defs
+        # The simulator deletes what goes from the drive only for files there when it started.
+        if not os.path.exists(self.doomed):
+            self.machine.make_file("Photos", "photo-030.jpg")
+            self.restart_program()
         # The last of the 31 rows, not painted yet, so its details are read only now.
-        self.search("photo", 31)
+        self.start_over("photo", 31)
         os.remove(self.doomed)
         time.sleep(2)
         last = self.origin[3] - d.number("list.row_height") // 2
@@ -130,7 +139,10 @@ class SearchAndList(driver.WindowTest):
         self.resize(1200, 750)
 
     def test_a_file_created_on_the_volume_shows_up_in_the_next_search(self):
-        self.press("BackSpace", 6)
+        # A window that saw the trigger already holds the file.
+        if os.path.exists(self.trigger):
+            self.restart_program()
+        self.start_over()
         self.type_text("journal")
         self.expect_state("a query with no hits: count 0", "title", self.matches_title(0))
         self.check("no hits: empty status line", self.state().get("status"), "")
@@ -148,6 +160,7 @@ class SearchAndList(driver.WindowTest):
     def test_an_empty_box_keeps_the_hits_until_enter(self):
         # One change to an empty box: deleting key by key would search for each shorter
         # text on the way, and any of those may be the last that ends.
+        self.start_over("notes", 1)
         self.probe("settext", "")
         time.sleep(0.5)
         self.check("emptying the box keeps the last results", self.state().get("title"),
@@ -158,6 +171,7 @@ class SearchAndList(driver.WindowTest):
                    self.caption(0, 0))
 
     def test_the_last_screenshot_is_kept_in_the_artifacts(self):
+        self.start_over()
         self.click_tag(0)
         self.type_text("report")
         self.expect_state("screenshot state: all files for report", "title",

@@ -29,7 +29,17 @@ class SortingAndColumns(driver.WindowTest):
         return (d.column_left(SIZE) + 12, d.row_top(row) + 2, d.column_widths[SIZE] - 24,
                 d.number("list.row_height") - 4)
 
+    def sorted_by_name(self, name):
+        """The report hits sorted by name after a sort by size, and their shot."""
+        self.start_over("report", 41)
+        self.click_header(SIZE)
+        self.wait_state("title", self.matches_title(41))
+        self.click_header(NAME)
+        self.expect_state("Name title click re-sorts", "title", self.matches_title(41))
+        return self.shot(name)
+
     def test_the_arrow_is_drawn_before_any_hits(self):
+        self.fresh_window()
         empty = self.shot("no-hits")
         self.click_header(SIZE, settle=1)
         clicked = self.shot("no-hits-sorted")
@@ -38,7 +48,7 @@ class SortingAndColumns(driver.WindowTest):
 
     def test_the_hover_tip_shows_the_name_and_the_path(self):
         # A new search drops the sort: the rows are in the volume's order, the directory first.
-        self.search("report", 41)
+        self.start_over("report", 41)
         row1 = self.defs.row_top(1) + self.defs.number("list.row_height") // 2
         self.move(self.defs.column_left(NAME) + 40, row1)
         self.check("the tip over a name shows the name", self.tip(), "report-001.docx")
@@ -47,6 +57,7 @@ class SortingAndColumns(driver.WindowTest):
                    "C:\\Reports\\report-001.docx")
 
     def test_the_hover_tip_is_not_kept_across_hiding_the_window(self):
+        self.start_over("report", 41)
         row1 = self.defs.row_top(1) + self.defs.number("list.row_height") // 2
         self.move(self.defs.column_left(NAME) + 40, row1)
         self.check("the tip shows the row under the pointer", self.tip(), "report-001.docx")
@@ -66,49 +77,47 @@ class SortingAndColumns(driver.WindowTest):
         self.x.xdotool("mousemove_relative", "--", 1, 0)
         self.check("shown again over the same cell, the tip shows that cell's new text",
                    self.tip(), "photo-001.jpg")
-        self.search("report", 41)
 
-    def test_size_title_sorts_and_draws_the_arrow(self):
+    def test_size_title_sorts_and_a_second_click_turns_the_arrow(self):
+        self.start_over("report", 41)
         selected_y = self.defs.row_top(2) + 5
         self.click(100, selected_y + 5)
-        type(self).unsorted = self.shot("rows")
+        unsorted = self.shot("rows")
         self.click_header(SIZE)
         self.expect_state("Size title click re-sorts and the title returns", "title",
                           self.matches_title(41))
         ascending = self.shot("sorted-ascending")
-        type(self).ascending = ascending
         self.check("sort shows an arrow after Size",
-                   self.unsorted.same_area(ascending, *self.header_area(SIZE)), False)
+                   unsorted.same_area(ascending, *self.header_area(SIZE)), False)
         self.check("ascending by size: the directory first", ascending.ink(*self.size_cell(0)),
                    False)
         self.check("a re-sort keeps row 2 selected", ascending.pixel(3, selected_y),
                    self.defs.colour("selected_row"))
-
-    def test_second_click_turns_the_arrow(self):
         self.click_header(SIZE)
         self.expect_state("second Size click re-sorts", "title", self.matches_title(41))
         descending = self.shot("sorted-descending", settle=1.5)
         self.check("descending by size: a file first", descending.ink(*self.size_cell(0)), True)
         self.check("the arrow turns",
-                   self.ascending.same_area(descending, *self.header_area(SIZE)), False)
+                   ascending.same_area(descending, *self.header_area(SIZE)), False)
 
     def test_name_title_takes_the_arrow_from_size(self):
-        self.click_header(NAME)
-        self.expect_state("Name title click re-sorts", "title", self.matches_title(41))
-        by_name = self.shot("sorted-name")
-        type(self).by_name = by_name
+        self.start_over("report", 41)
+        unsorted = self.shot("rows")
+        by_name = self.sorted_by_name("sorted-name")
         self.check("the arrow leaves Size for Name",
-                   self.unsorted.same_area(by_name, *self.header_area(SIZE)), True)
+                   unsorted.same_area(by_name, *self.header_area(SIZE)), True)
 
     def test_a_click_on_the_row_number_title_changes_nothing(self):
+        by_name = self.sorted_by_name("sorted-name")
         self.click_header(0, settle=1)
         after = self.shot("row-number-click")
         top = self.defs.number("list.top")
         self.check("a click on the row-number title changes nothing",
-                   self.by_name.same_area(after, 0, top, self.origin[2], 400), True)
+                   by_name.same_area(after, 0, top, self.origin[2], 400), True)
 
     def test_dragging_a_column_edge_moves_it_and_does_not_sort(self):
         d = self.defs
+        by_name = self.sorted_by_name("sorted-name")
         middle = (d.number("list.top") + d.number("list.header_bottom")) // 2
         edge = d.column_right(NAME)
         self.drag(edge - 2, middle, edge + 98)
@@ -118,7 +127,7 @@ class SortingAndColumns(driver.WindowTest):
         self.check("no separator left at x 310", dragged.pixel(edge, middle),
                    d.colour("header"))
         self.check("a drag is not a sort",
-                   self.by_name.same_area(dragged, 0, d.row_top(0) + 2, d.column_right(0), 400),
+                   by_name.same_area(dragged, 0, d.row_top(0) + 2, d.column_right(0), 400),
                    True)
         self.drag(edge + 98, middle, edge - 2)
 

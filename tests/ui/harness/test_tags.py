@@ -23,6 +23,7 @@ class TagBar(driver.WindowTest):
         cls.doomed = cls.machine.make_file("Reports", "report-040.docx")
 
     def test_tags_before_a_search(self):
+        self.fresh_window()
         tags = self.tags()
         self.check("tag captions carry no count before a search", tags[DOCUMENTS].caption,
                    self.category(DOCUMENTS))
@@ -37,7 +38,7 @@ class TagBar(driver.WindowTest):
                    [tag.marked for tag in tags], [False] * len(tags))
 
     def test_a_tag_click_filters_and_marks_the_tag(self):
-        self.search("report", 41)
+        self.start_over("report", 41)
         self.click_tag(DOCUMENTS)
         self.expect_state("a tag click filters the title", "title", self.matches_title(40))
         state = self.state()
@@ -68,6 +69,11 @@ class TagBar(driver.WindowTest):
         self.check("widened again: every tag back in the first row", len(back), len(tags))
 
     def test_counts_leave_out_a_hit_deleted_after_the_search(self):
+        # The simulator deletes what goes from the drive only for files there when it started.
+        if not os.path.exists(self.doomed):
+            self.machine.make_file("Reports", "report-040.docx")
+            self.restart_program()
+        self.start_over()
         self.click_tag(0)
         self.search("report", 41)
         os.remove(self.doomed)

@@ -29,7 +29,8 @@ class TrayAndHotkey(popups.Popups, driver.WindowTest):
             self.wait_state("visible", "1")
 
     def test_alt_z_hides_and_shows_the_window_over_another_one(self):
-        self.expect_state("shown at start", "visible", "1")
+        self.show_window()
+        self.expect_state("shown", "visible", "1")
         self.start_front_window()
         try:
             self.expect_state("another window in front", "foreground", "0")

@@ -1,10 +1,12 @@
 // A program for the shell to start in the window tests: it leaves a file beside itself, named
 // as itself plus ".ran", holding its command line, so that a test sees that the shell ran it.
+// A GUI-subsystem program that makes no window: started by the shell, it leaves nothing on
+// the screen (a console program would leave its console window behind, over the list).
 #include <windows.h>
 
 #include <string>
 
-int wmain() {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t self[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
