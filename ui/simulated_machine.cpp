@@ -75,8 +75,7 @@ std::shared_ptr<sim::SimVolume> LoadFixtureVolume(const std::wstring& mftPath) {
             volume = std::make_shared<sim::SimVolume>();
             const sim::MftFileLoad load = volume->LoadMftRecords(bytes);
             if (load.damageOffset)
-                why = L"its record at byte " + std::to_wstring(*load.damageOffset) +
-                      L" is damaged";
+                why = L"its record at byte " + std::to_wstring(*load.damageOffset) + L" is damaged";
         }
         const std::optional<std::wstring> sidecarPath = EnvironmentValue(L"KX_SIM_SIDECAR");
         if (!why && sidecarPath) {
