@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests natively, with AddressSanitizer + UndefinedBehaviorSanitizer,
-# with ThreadSanitizer, as a 32-bit build under qemu, and as x86-64 Windows programs under
-# Wine; builds the 32-bit Windows program; checks what the .exe files import; makes and checks
-# the release packages; runs the real program under Wine; and gives every fuzz target a short
-# run. Installs what it needs first.
+# with ThreadSanitizer, as a 32-bit Linux build, and as x86-64 and 32-bit Windows programs
+# under Wine; checks what the .exe files import; makes and checks the release packages; drives
+# the real window of both Windows builds under Wine; and gives every fuzz target a short run.
+# Installs what it needs first.
+#
+# Where the kernel runs no 32-bit code (scripts/runs-32-bit.sh says why), the 32-bit Linux
+# tests run under qemu-i386 and every step that runs a 32-bit Windows program is skipped:
+# counted apart, never as passed.
 #
 # KX_FUZZ_SECONDS (default 20) sets the length of each fuzz run.
 set -uo pipefail
@@ -17,6 +21,7 @@ rm -rf "$results"
 mkdir -p "$results"
 passed_steps=0
 failed_steps=0
+skipped_steps=0
 failed_names=()
 
 step() {
@@ -31,6 +36,22 @@ step() {
     echo "==== $name: FAILED ($((SECONDS - started)) s)"
     failed_steps=$((failed_steps + 1))
     failed_names+=("$name")
+  fi
+}
+
+# skip_step NAME WHY: a step this machine cannot run.
+skip_step() {
+  echo "==== $1: skipped ($2)"
+  skipped_steps=$((skipped_steps + 1))
+}
+
+# A 32-bit Windows step runs where the kernel runs 32-bit code, and is skipped elsewhere.
+no_32_bit=$(scripts/runs-32-bit.sh) && no_32_bit=""
+step_32_bit() {
+  if [ -n "$no_32_bit" ]; then
+    skip_step "$1" "$no_32_bit"
+  else
+    step "$@"
   fi
 }
 
@@ -54,40 +75,53 @@ step "asan+ubsan build" configure_and_build linux-asan
 step "asan+ubsan tests" run_ctest linux-asan
 step "tsan build" configure_and_build linux-tsan
 step "tsan tests" run_ctest linux-tsan
-step "32-bit linux build" configure_and_build linux-m32
-step "32-bit linux tests (qemu-i386)" run_ctest linux-m32
+if [ -z "$no_32_bit" ]; then
+  step "32-bit linux build" configure_and_build linux-m32
+  step "32-bit linux tests (native)" run_ctest linux-m32
+else
+  echo "32-bit linux tests under qemu-i386: $no_32_bit"
+  step "32-bit linux build" configure_and_build linux-m32-qemu
+  step "32-bit linux tests (qemu-i386)" run_ctest linux-m32-qemu
+fi
 step "windows x86-64 build" configure_and_build windows-x64
 step "windows x86-64 tests (wine)" run_ctest windows-x64
+step "windows x86 build" configure_and_build windows-x86
+step_32_bit "windows x86 tests (32-bit wine)" run_ctest windows-x86
 # The release packages, made by their own builds of the program: their contents; the x86-64
 # program taken out of its zip, which under Wine must come to the notice that no NTFS volume
 # was found and exit 1, as the built one does below; the same bytes again from a clone in
 # another folder; and, in that clone, a failing build that must leave no zip behind.
 packaged_program_under_wine() {
-  rm -rf build/unpacked && unzip -q build/packages/kestrix-*-windows-x64.zip -d build/unpacked &&
-    KX_UI_BUILD=build/windows-x64 KX_UI_EXE=$(echo build/unpacked/kestrix-*/kxsearch.exe) \
-      python3 -m tests.ui.harness.run test_no_ntfs_volume
+  local arch=$1
+  rm -rf "build/unpacked-$arch" &&
+    unzip -q build/packages/kestrix-*-windows-"$arch".zip -d "build/unpacked-$arch" &&
+    KX_UI_BUILD=build/windows-$arch KX_UI_EXE=$(echo build/unpacked-"$arch"/kestrix-*/kxsearch.exe) \
+      python3 -m tests.ui.harness.run test_no_ntfs_volume.NoNtfsVolume
 }
 package_clone=$(mktemp -d)
-# The 32-bit Windows program is built only here, for its package: 32-bit Windows programs
-# cannot run here, so its test executables would be built for nothing (the 32-bit Linux build
-# above runs the same tests as 32-bit code).
 step "release packages" scripts/package.sh
 step "system DLL imports only" scripts/check-imports.sh build/windows-x64/bin/kxsearch.exe \
   build/package-windows-x64/bin/kxsearch.exe build/package-windows-x86/bin/kxsearch.exe
 step "release package contents" scripts/check-packages.sh
-step "packaged x86-64 program under wine" packaged_program_under_wine
+step "packaged x86-64 program under wine" packaged_program_under_wine x64
+step_32_bit "packaged x86 program under 32-bit wine" packaged_program_under_wine x86
 step "release packages reproducible" scripts/check-reproducible.sh "$package_clone/kestrix"
 step "package.sh stops at a failing build" scripts/check-package-failure.sh "$package_clone/kestrix"
 rm -rf "$package_clone"
 # The real program and the simulator build of the window, driven under Xvfb and Wine in both
-# languages by the modules of tests/ui/harness, ending with "window tests: N passed, M failed".
-# The Windows unit tests already ran above, so they are not run again here.
+# languages by the modules of tests/ui/harness, ending with "window tests: N passed, M failed";
+# once for each Windows build, the 64-bit one in reverse order too (no test may need the one
+# before it). The Windows unit tests already ran above, so they are not run again here.
 window_tests() {
-  KX_UI_BUILD=build/windows-x64 python3 -m tests.ui.harness.run 2>&1 |
-    tee "$results/window-tests.log"
+  local arch=$1
+  shift
+  KX_UI_BUILD=build/windows-$arch python3 -m tests.ui.harness.run "$@" 2>&1 |
+    tee "$results/window-tests-$arch$*.log"
   return "${PIPESTATUS[0]}"
 }
-step "the window under wine" window_tests
+step "the window under wine" window_tests x64
+step "the window under wine, tests in reverse order" window_tests x64 --reverse
+step_32_bit "the 32-bit window under 32-bit wine" window_tests x86
 step "fuzz build" configure_and_build fuzz
 # Generated seed replies (no binary files in the repository), beside any kept in fuzz/seeds.
 generated_seeds="build/fuzz/seeds"
@@ -121,7 +155,7 @@ PY
 )
 echo
 echo "GoogleTest cases: $cases passed, $case_failures failed"
-echo "Steps: $passed_steps passed, $failed_steps failed ${failed_names[*]:+(${failed_names[*]})}"
+echo "Steps: $passed_steps passed, $failed_steps failed, $skipped_steps skipped ${failed_names[*]:+(${failed_names[*]})}"
 total_failed=$((failed_steps + case_failures))
-echo "tests: $((cases + passed_steps)) passed, $total_failed failed"
+echo "tests: $((cases + passed_steps)) passed, $total_failed failed, $skipped_steps skipped"
 [ "$total_failed" -eq 0 ]

@@ -9,8 +9,9 @@ memory of the program. A measurement, not a test: nothing here passes or fails.
 Each word is typed into a cleared box. Environment: KX_TIME_ROOT, the tree whose names are
 mirrored (default /usr); KX_TIME_VOLUME, a volume file written before (by mirror_volume.py) to
 use instead, so that several builds are timed on the same names; KX_SCAN_WORKERS, the number of
-scan workers the program uses instead of its machine's cores; KX_TIME_KEEP=1 keeps the work
-folder.
+scan workers the program uses instead of its machine's cores; KX_TIME_SHOTS, a folder where a
+screenshot of the display is saved after each word (WORD.png), to look at what the user saw;
+KX_TIME_KEEP=1 keeps the work folder.
 """
 import os
 import re
@@ -117,9 +118,11 @@ def main():
             os.path.join(bin_folder, "kxsearch_sim.exe"),
             dict(machine.env, **environment_of_program), (),
             os.path.join(work, "program.log"))
+        # A volume file the simulator refuses ends it with a box and a line saying why.
         window = wait_until("the main window", lambda: x.search(titles.any), 120,
-                            interval=0.01, seen=lambda: "%s; %s" % (
-                                program_process.describe(), x.window_names()))[0]
+                            interval=0.01, seen=lambda: "%s; %s; it said: %r" % (
+                                program_process.describe(), x.window_names(),
+                                program_process.output().strip()))[0]
         wait_until("the index", lambda: x.xdotool("getwindowname", window).startswith(
             titles.ready), 1800, interval=0.01)
         print("index ready %.1f s after start, resident %.0f MiB" %
@@ -158,6 +161,10 @@ def main():
                       (word[:length], elapsed, found.group(1) if found else "-", after_mib,
                        after_mib - before_mib, after_faults - before_faults))
                 time.sleep(0.3)
+            if os.environ.get("KX_TIME_SHOTS"):
+                os.makedirs(os.environ["KX_TIME_SHOTS"], exist_ok=True)
+                time.sleep(1.0)
+                x.screenshot(os.path.join(os.environ["KX_TIME_SHOTS"], word + ".png"))
         times.sort()
         print("keys: %d, median %.0f ms, slowest %.0f ms, peak resident %.0f MiB" %
               (len(times), times[len(times) // 2], times[-1], resident_mib()))

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs one x86-64 Windows program under Wine and returns its exit code: the emulator through
-# which ctest starts the tests of the windows-x64 build.
+# Runs one Windows program under Wine and returns its exit code: the emulator through which
+# ctest starts the tests of the windows-x64 and windows-x86 builds. A 32-bit program runs with
+# Wine's 32-bit loader (Debian's wine32:i386), an x86-64 one with wine64; both in one prefix.
 #
 #   scripts/wine-run.sh PROGRAM.exe [ARGS...]
 #
@@ -18,6 +19,14 @@ fi
 wine_dir=$("$(dirname "$0")/wine-dir.sh") || exit 127
 wine64=$wine_dir/wine64
 wineserver=$wine_dir/wineserver
+loader=$wine64
+if [ "$("$(dirname "$0")/pe-machine.sh" "$1")" = i386 ]; then
+  loader=$wine_dir/wine
+  if ! why=$("$(dirname "$0")/runs-32-bit.sh") || [ ! -x "$loader" ]; then
+    echo "wine-run: cannot run the 32-bit $1: ${why:-no 32-bit Wine loader at $loader}" >&2
+    exit 127
+  fi
+fi
 
 find_build_dir() {
   local dir
@@ -79,5 +88,5 @@ fi
 
 # No stdin under CI; a program that reads it gets end of file instead of hanging.
 status=0
-"$wine64" "$@" </dev/null || status=$?
+"$loader" "$@" </dev/null || status=$?
 exit "$status"

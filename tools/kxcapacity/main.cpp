@@ -1,7 +1,7 @@
 // kxcapacity: how many records one volume's table holds before the process runs out of address
 // space, with the names of a volume file read over and over. The question matters most for the
 // 32-bit program, whose whole address space is 4 GiB: build it with the linux-m32 preset and
-// run it under qemu-i386-static.
+// run it natively, or under qemu-i386-static where the kernel runs no 32-bit code.
 //
 //   kxcapacity FILE [RECORDS]
 //

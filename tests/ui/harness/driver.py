@@ -62,7 +62,8 @@ whose ``pixel(x, y)`` (client coordinates, "r,g,b"), ``ink(x, y, w, h)`` and
 ``same_area(other, x, y, w, h)`` read it.
 
 Environment: KX_UI_BUILD (default build/windows-x64: bin/kxsearch.exe, bin/kxsearch_sim.exe,
-bin/window_probe.exe, bin/run_marker.exe), KX_UI_EXE (another kxsearch.exe to drive, such as
+bin/window_probe.exe, bin/run_marker.exe; build/windows-x86 for the 32-bit programs, which
+run with Wine's 32-bit loader), KX_UI_EXE (another kxsearch.exe to drive, such as
 the one of a release zip), KX_UI_TIMEOUT (default 60 s, bounds every wait),
 KX_UI_KEEP=1 keeps the work folder (prefixes, screenshots, program logs) and names it.
 """
@@ -119,6 +120,8 @@ class Run:
         for path in self.programs.values():
             if not os.path.isfile(path):
                 raise HarnessError("%s not found" % path)
+        if environment.pe_machine(self.programs["kxsearch.exe"]) == "i386":
+            environment.require_32_bit()
         self.work = tempfile.mkdtemp(prefix="kx-ui-")
         self.display = None
         self.prefixes = []

@@ -7,6 +7,7 @@ scripts/time_window.py starts its display and prefix through the same functions.
 import functools
 import os
 import pwd
+import struct
 import subprocess
 
 from tests.ui.harness.waits import HarnessError
@@ -25,9 +26,36 @@ def wine_dir():
     return found.stdout.strip()
 
 
+def pe_machine(path):
+    """"i386" or "x86-64" for a Windows program, from its PE header; None for anything else."""
+    try:
+        with open(path, "rb") as reader:
+            header = reader.read(4096)
+    except OSError:
+        return None
+    if len(header) < 64:
+        return None
+    pe = struct.unpack_from("<I", header, 0x3C)[0]
+    if pe + 6 > len(header) or header[pe:pe + 4] != b"PE\0\0":
+        return None
+    return {0x14C: "i386", 0x8664: "x86-64"}.get(struct.unpack_from("<H", header, pe + 4)[0])
+
+
+def require_32_bit():
+    """Raises, saying why, when this machine cannot run 32-bit Windows programs."""
+    probe = subprocess.run([os.path.join(ROOT, "scripts", "runs-32-bit.sh")],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if probe.returncode != 0:
+        raise HarnessError("cannot run the 32-bit build: " + probe.stdout.strip())
+    if not os.access(os.path.join(wine_dir(), "wine"), os.X_OK):
+        raise HarnessError("cannot run the 32-bit build: no 32-bit Wine loader (wine32:i386)")
+
+
 def wine(*args):
-    """The command line that runs args (a program and its arguments) under Wine."""
-    return [os.path.join(wine_dir(), "wine64")] + [str(a) for a in args]
+    """The command line that runs args (a program and its arguments) under Wine: Wine's
+    32-bit loader for a 32-bit program, wine64 for anything else. One prefix serves both."""
+    loader = "wine" if args and pe_machine(str(args[0])) == "i386" else "wine64"
+    return [os.path.join(wine_dir(), loader)] + [str(a) for a in args]
 
 
 def wineserver(*args):

@@ -12,6 +12,8 @@ from tests.ui.harness.waits import wait_until
 load_tests = driver.load_tests_in_order
 
 DOCUMENTS = 1
+SC_MINIMIZE = 0xF020
+WM_LBUTTONDBLCLK = 0x0203  # the tray icon's double-click, which shows the window
 
 
 class TagBar(driver.WindowTest):
@@ -91,6 +93,26 @@ class TagBar(driver.WindowTest):
                    tags[DOCUMENTS].caption, documents)
         self.check("All Files still counts every hit of the search", tags[0].caption,
                    self.caption(0, 41))
+
+    def test_captions_are_drawn_whole_after_their_widths_change(self):
+        # Each new count moves and resizes the buttons: captions grow (31 photos, then 40
+        # documents), then shrink (one note). What the strip shows must be the last captions
+        # alone, as a window drawn afresh (hidden and shown again) shows them.
+        d = self.defs
+        self.start_over()
+        for text, hits in (("photo", 31), ("report", 41), ("notes", 1)):
+            self.search(text, hits)
+        top = d.number("tags.first_row_top") - 2
+        strip = (0, top, self.origin[2], d.number("tags.row_step") +
+                 d.number("tags.button_height") + 4)
+        typed = self.shot("strip-typed", settle=1)
+        self.probe("syscommand", SC_MINIMIZE)
+        self.wait_state("visible", "0")
+        self.probe("tray", WM_LBUTTONDBLCLK)
+        self.wait_state("visible", "1")
+        fresh = self.shot("strip-fresh", settle=1)
+        self.check("after counts of other widths the tag bar shows only its captions",
+                   typed.same_area(fresh, *strip), True)
 
     def test_a_tag_click_with_an_empty_box_counts_nothing(self):
         # The box emptied in one change keeps the hits; a tag click searches for nothing.
