@@ -78,8 +78,11 @@ void LayoutTagBar() {
     for (std::size_t k = 0; k < TagButtons.size(); ++k) {
         const TagPlacement& place = placements[k];
         if (place.visible) {
+            // Every button repaints whole at its new place: under Wine the pixels a moved
+            // button's old place held, copied along, leave pieces of earlier captions and
+            // borders on the screen, and a button this small costs nothing to repaint.
             ::SetWindowPos(TagButtons[k], nullptr, place.x, place.y, place.width, kTagButtonHeight,
-                           SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+                           SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOCOPYBITS);
         } else {
             ::SetWindowPos(TagButtons[k], nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOZORDER);
         }

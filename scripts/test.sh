@@ -110,8 +110,9 @@ step "package.sh stops at a failing build" scripts/check-package-failure.sh "$pa
 rm -rf "$package_clone"
 # The real program and the simulator build of the window, driven under Xvfb and Wine in both
 # languages by the modules of tests/ui/harness, ending with "window tests: N passed, M failed";
-# once for each Windows build, the 64-bit one in reverse order too (no test may need the one
-# before it). The Windows unit tests already ran above, so they are not run again here.
+# once for each Windows build. (Each test sets up what it checks: `run --reverse` shows it, and
+# is left out here for time.) The Windows unit tests already ran above, so they are not run
+# again here.
 window_tests() {
   local arch=$1
   shift
@@ -120,7 +121,6 @@ window_tests() {
   return "${PIPESTATUS[0]}"
 }
 step "the window under wine" window_tests x64
-step "the window under wine, tests in reverse order" window_tests x64 --reverse
 step_32_bit "the 32-bit window under 32-bit wine" window_tests x86
 step "fuzz build" configure_and_build fuzz
 # Generated seed replies (no binary files in the repository), beside any kept in fuzz/seeds.

@@ -134,7 +134,7 @@ class KestrixWindow:
 
     def type_text(self, text):
         self.focus_search()
-        self.x.xdotool("type", "--delay", 60, text)
+        self.x.xdotool("type", "--delay", 60, "--", text)
 
     def press(self, key, repeat=1):
         self.focus_search()
