@@ -48,10 +48,17 @@ goes on. Values of the program (colours, geometry, texts) come from ``self.defs`
 (program.Definitions) and ``self.text(name)``, never typed into a test.
 
 The window is started once per class (setUpClass, waiting for the ready title of the
-simulator build); with ``start_program = False`` the tests start it themselves through
-``start_class_program`` or ``launch``. Tests within a class share that window and, with
-load_tests as above, run as a scenario in the order they are written; a test says in a comment
-what it takes over from the one before.
+simulator build), and again before a test when one before it closed it; with
+``start_program = False`` the tests start it themselves through ``start_class_program`` or
+``launch``. Tests within a class share that window and run in the order they are written, but
+none relies on another: each sets up what it checks, through ``start_over(text, hits)`` (a new
+list: the box holding text, every category shown, unsorted, nothing selected),
+``fresh_window()`` (the window as it starts, restarted unless the test is the first on it) or
+``restart_program()``, and a test that changes what others rely on (a file deleted, a
+filters.ini reset) puts it back, with addCleanup. After each test the class checks that it
+left no window, menu or box but the main window, its hover tip and Wine's tray, and no process
+it started still running: a test that did fails, naming what it left, and that is ended so
+that the next test starts clean.
 
 What a test reaches: ``self.probe(...)`` runs the window probe (tests/ui/probe/window_probe.cpp)
 in the class's prefix; ``self.x`` is the display (xdotool, find_window, search); the input,
