@@ -274,10 +274,11 @@ void BM_BandwidthBound(benchmark::State& state) {
         const FileTable& table = volume.table;
         std::uint64_t acc = 0;
         bytes = 0;
-        for (std::size_t s = 0; s < table.SegmentCount(); ++s) {
+        // A segment's records lie together.
+        for (std::size_t first = 0; first < table.Size(); first = FileTable::SegmentEnd(first)) {
             const std::size_t inSegment =
-                std::min(kSegmentRecords, table.Size() - s * kSegmentRecords);
-            acc ^= ReadEveryByte(table.Segment(s).records, inSegment * sizeof(FileRecord));
+                std::min(FileTable::SegmentEnd(first), table.Size()) - first;
+            acc ^= ReadEveryByte(&table.Record(first), inSegment * sizeof(FileRecord));
             bytes += inSegment * sizeof(FileRecord);
         }
         const NamePool& names = table.Names();

@@ -74,9 +74,7 @@ bool FileTable::NameEquals(const FileRecord& record, const char16_t* units,
     return true;
 }
 
-std::size_t FileTable::ExtensionLength(const FileRecord& record) const {
-    if (record.extensionLength < FileRecord::kLongExtension)
-        return record.extensionLength;
+std::size_t FileTable::LongExtensionLength(const FileRecord& record) const {
     const NameView name = Name(record);
     for (std::size_t i = name.length; i > 0; --i) {
         if (name.Unit(i - 1) == u'.')
@@ -91,6 +89,15 @@ const FileRecord* FileTable::NewestRecordOf(std::uint64_t frn) const {
         return nullptr;
     const FileRecord& record = Record(static_cast<std::size_t>(index));
     return record.frn == frn ? &record : nullptr;
+}
+
+PairSet FileTable::RunPairs(std::size_t run) const {
+    const std::size_t first = run * kPairRunRecords;
+    const RecordSegment& segment = Segment(first >> kSegmentShift);
+    PairSet pairs{};
+    for (std::size_t w = 0; w < kPairWords; ++w)
+        pairs[w] = segment.pairWords[w][(first & kSegmentMask) / kPairRunRecords];
+    return pairs;
 }
 
 TableMemory FileTable::Memory() const {
@@ -205,6 +212,25 @@ FileTable FileTable::Compacted() const {
     }
     live.MapAll();
     return live;
+}
+
+void FileTable::OverwriteNameForTesting(std::size_t index, const char16_t* units) {
+    const FileRecord& record = Record(index);
+    // The pool's bytes are this table's own and writable; only the view hands them out const.
+    auto* bytes = const_cast<std::uint8_t*>(Name(record).bytes);
+    for (std::size_t i = 0; i < record.nameLength; ++i) {
+        if (record.IsWide())
+            reinterpret_cast<char16_t*>(bytes)[i] = units[i];
+        else
+            bytes[i] = static_cast<std::uint8_t>(units[i]);
+    }
+    RecordSegment& segment = WritableSegment(index >> kSegmentShift);
+    const std::size_t slot = index & kSegmentMask;
+    segment.signatures[slot] = NameSignatureOf(Name(record));
+    PairSet pairs{};
+    AddLetterPairs(Name(record), pairs);
+    for (std::size_t w = 0; w < kPairWords; ++w)
+        segment.pairWords[w][slot / kPairRunRecords] |= pairs[w];
 }
 
 }  // namespace kx

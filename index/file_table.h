@@ -68,7 +68,12 @@ class FileTable {
     // Exactly the same units, case included.
     bool NameEquals(const FileRecord& record, const char16_t* units, std::size_t length) const;
     // Units of the record's extension (its last units, from its last "."), 0 without a dot.
-    std::size_t ExtensionLength(const FileRecord& record) const;
+    // Inline, since the scan asks it of every hit; only a long extension reads the name again.
+    std::size_t ExtensionLength(const FileRecord& record) const {
+        if (record.extensionLength < FileRecord::kLongExtension)
+            return record.extensionLength;
+        return LongExtensionLength(record);
+    }
 
     // Records in order: `for (const FileRecord& record : table)`.
     class Iterator {
@@ -96,11 +101,34 @@ class FileTable {
     // The record the map names for frn, null when there is none.
     const FileRecord* NewestRecordOf(std::uint64_t frn) const;
 
-    // For the scan, which walks a segment at a time.
-    std::size_t SegmentCount() const { return segments_.size(); }
-    const RecordSegment& Segment(std::size_t segment) const {
-        return *static_cast<const RecordSegment*>(segments_[segment].get());
+    // ---- What the scan reads besides records and names.
+
+    NameSignature Signature(std::size_t index) const {
+        return Segment(index >> kSegmentShift).signatures[index & (kSegmentRecords - 1)];
     }
+    // The signatures and letter-pair runs of the segment holding record `index`. A pass over
+    // signatures or runs stays inside one segment: SegmentEnd(index) is where the next begins.
+    SegmentView SegmentOf(std::size_t index) const {
+        const std::size_t first = index & ~(kSegmentRecords - 1);
+        return SegmentView(Segment(index >> kSegmentShift), first);
+    }
+    static std::size_t SegmentEnd(std::size_t index) { return (index | (kSegmentRecords - 1)) + 1; }
+    // The letter pairs of the names of run `run` (records 16 run to 16 run + 15), or more.
+    PairSet RunPairs(std::size_t run) const;
+    // Asks for the record's bytes and its name's: a 24-byte record crosses a cache line in a
+    // quarter of the cases (segments are page-aligned), and a name often does too, so both
+    // ends are asked for.
+    void Prefetch(const FileRecord& record) const {
+        __builtin_prefetch(&record);
+        __builtin_prefetch(reinterpret_cast<const char*>(&record) + sizeof(FileRecord) - 1);
+    }
+    void PrefetchName(const FileRecord& record) const {
+        const NameView name = Name(record);
+        __builtin_prefetch(name.bytes);
+        __builtin_prefetch(name.bytes + (name.wide ? 2u : 1u) * name.length);
+    }
+
+    // The store of names, for checks of how they are laid out and for memory figures.
     const NamePool& Names() const { return names_; }
     std::size_t MapSize() const { return frnToIndex_.Size(); }
 
@@ -127,7 +155,16 @@ class FileTable {
     // The live records in order, with their names, signatures and runs, mapped afresh.
     FileTable Compacted() const;
 
+    // Writes `units` over the record's name in place (as many units as it has, in its width)
+    // and gives it their signature and letter pairs. Names never change in place otherwise:
+    // tests use it to show which records a scan reads.
+    void OverwriteNameForTesting(std::size_t index, const char16_t* units);
+
   private:
+    const RecordSegment& Segment(std::size_t segment) const {
+        return *static_cast<const RecordSegment*>(segments_[segment].get());
+    }
+    std::size_t LongExtensionLength(const FileRecord& record) const;
     RecordSegment& WritableSegment(std::size_t segment) {
         return *static_cast<RecordSegment*>(segments_[segment].get());
     }

@@ -114,4 +114,14 @@ struct ResultList {
     }
 };
 
+// A list of some of `whole`'s hits (those of a category), in their order: it names the same
+// volumes and shares whole's details, so that a hit's details loaded in one show in both.
+inline SharedResults NarrowedList(const ResultList& whole, HitArray items) {
+    auto narrowed = std::make_shared<ResultList>();
+    narrowed->items = std::move(items);
+    narrowed->volumes = whole.volumes;
+    narrowed->details = whole.details;
+    return narrowed;
+}
+
 }  // namespace kx

@@ -87,7 +87,7 @@ TEST_F(SearchRun, OvertakenWorkerLeavesTheCurrentListAlone) {
     const SharedResults published = TakeCurrentResults();
 
     // A worker whose generation is already outdated when it publishes.
-    SearchRequest outdated{u"odd", first};
+    ScanRequest outdated{u"odd", first};
     SearchGeneration.fetch_add(1);
     RunSearch(test.engine, outdated);
     EXPECT_EQ(TakeCurrentResults(), published);
