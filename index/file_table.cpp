@@ -28,9 +28,9 @@ NameSummary Summarize(const Unit* units, std::size_t length) {
         const auto raw = static_cast<char16_t>(units[i]);
         const char16_t unit = FoldAscii(raw);
         summary.signature |= NameSignatureBit(unit);
-        const int letter = unit >= u'a' && unit <= u'z' ? unit - u'a' : -1;
+        const int letter = LetterOf(unit);
         if (letterBefore >= 0 && letter >= 0)
-            AddPair(summary.pairs, letterBefore * 26 + letter);
+            AddPair(summary.pairs, PairBitOfLetters(letterBefore, letter));
         if (raw == u'.')
             lastDot = i;
         letterBefore = letter;
@@ -128,7 +128,7 @@ void FileTable::Place(const FileRecord& record, NameSignature signature, const P
     const std::size_t run = slot / kPairRunRecords;
     for (std::size_t w = 0; w < kPairWords; ++w)
         segment.pairWords[w][run] |= pairs[w];
-    const std::uint64_t number = record.frn & FrnMap::kRecordNumberMask;
+    const std::uint64_t number = RecordNumberOf(record.frn);
     if (number > highestRecordNumber_)
         highestRecordNumber_ = number;
     ++count_;
@@ -170,7 +170,7 @@ std::uint64_t FileTable::MapAll() {
         // sized for the highest that it can hold, so that it grows once, not per record.
         highest = 0;
         for (std::size_t i = 0; i < count_; ++i) {
-            const std::uint64_t number = Record(i).frn & FrnMap::kRecordNumberMask;
+            const std::uint64_t number = RecordNumberOf(Record(i).frn);
             if (number > highest && FrnMap::WithinReach(number, count_))
                 highest = number;
         }

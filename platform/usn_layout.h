@@ -110,11 +110,12 @@ static_assert(sizeof(UsnJournalDataV0) == 56);
 static_assert(sizeof(CreateUsnJournalData) == 16);
 
 // A file reference number: 48-bit MFT record number, 16-bit sequence number on top.
+constexpr std::uint64_t kRecordNumberMask = (std::uint64_t{1} << 48) - 1;
 constexpr std::uint64_t MakeFileReference(std::uint64_t recordNumber, std::uint16_t sequence) {
-    return (static_cast<std::uint64_t>(sequence) << 48) | (recordNumber & 0x0000FFFFFFFFFFFFull);
+    return (static_cast<std::uint64_t>(sequence) << 48) | (recordNumber & kRecordNumberMask);
 }
 constexpr std::uint64_t RecordNumberOf(std::uint64_t frn) {
-    return frn & 0x0000FFFFFFFFFFFFull;
+    return frn & kRecordNumberMask;
 }
 constexpr std::uint16_t SequenceOf(std::uint64_t frn) {
     return static_cast<std::uint16_t>(frn >> 48);
