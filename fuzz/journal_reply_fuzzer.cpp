@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int read = 0; read < reads; ++read) {
         kx::ProcessJournalReply(volume, reply, replySize);
         ApplyToModel(expected, reply, replySize);
-        Require(volume.table.DeadCount() <= kCompactAbove);
+        Require(volume.table.DeadRecordsHeld() <= kCompactAbove);
     }
 
     std::int64_t headerUsn = kUsnBeforeRead;

@@ -179,13 +179,13 @@ std::uint64_t FileTable::MapAll() {
     std::uint64_t died = 0;
     for (std::size_t i = 0; i < count_; ++i) {
         const std::uint64_t previous = frnToIndex_.InsertOrAssign(Record(i).frn, i, count_, frnAt);
-        if (previous != kAbsent && MarkDead(static_cast<std::size_t>(previous)))
+        if (previous != kAbsent && SetDead(static_cast<std::size_t>(previous)))
             ++died;
     }
     return died;
 }
 
-bool FileTable::MarkDead(std::size_t index) {
+bool FileTable::SetDead(std::size_t index) {
     FileRecord& record = WritableSegment(index >> kSegmentShift).records[index & kSegmentMask];
     if (record.IsDead())
         return false;

@@ -22,6 +22,8 @@
 
 namespace kx {
 
+struct VolumeIndex;
+
 // What each structure of a table takes, in bytes in use (pages a structure has not reached are
 // address space only and not counted).
 struct TableMemory {
@@ -57,7 +59,9 @@ class FileTable {
     // ---- Reading.
 
     std::size_t Size() const { return count_; }
-    std::uint64_t DeadCount() const { return deadCount_; }
+    // Dead records the table holds now, which compaction drops: not the deaths ever counted on
+    // the volume (VolumeIndex::deathsEver).
+    std::uint64_t DeadRecordsHeld() const { return deadCount_; }
     const FileRecord& Record(std::size_t index) const {
         return Segment(index >> kSegmentShift).records[index & (kSegmentRecords - 1)];
     }
@@ -150,8 +154,6 @@ class FileTable {
     // appear twice (a damaged reply), the earlier records die, so that exactly one live record
     // carries it. Returns how many died.
     std::uint64_t MapAll();
-    // Sets the record's dead flag; true when it was live.
-    bool MarkDead(std::size_t index);
     // The live records in order, with their names, signatures and runs, mapped afresh.
     FileTable Compacted() const;
 
@@ -161,6 +163,12 @@ class FileTable {
     void OverwriteNameForTesting(std::size_t index, const char16_t* units);
 
   private:
+    // A volume's records die through MarkDead(VolumeIndex&, index), which also counts them in
+    // the volume's deathsEver; the table itself only kills the records a build maps over.
+    friend void MarkDead(VolumeIndex& volume, std::uint64_t index);
+    // Sets the record's dead flag and counts it in DeadRecordsHeld(); true when it was live.
+    bool SetDead(std::size_t index);
+
     const RecordSegment& Segment(std::size_t segment) const {
         return *static_cast<const RecordSegment*>(segments_[segment].get());
     }

@@ -38,8 +38,8 @@ std::size_t RecordRoomFor(std::size_t count) {
 }
 
 void MarkDead(VolumeIndex& volume, std::uint64_t index) {
-    if (volume.table.MarkDead(static_cast<std::size_t>(index)))
-        volume.deathCounter.fetch_add(1, std::memory_order_relaxed);
+    if (volume.table.SetDead(static_cast<std::size_t>(index)))
+        volume.deathsEver.fetch_add(1, std::memory_order_relaxed);
 }
 
 void VolumeIndex::Compact() {
@@ -47,7 +47,7 @@ void VolumeIndex::Compact() {
     // readers need not wait for its memory to go back to the system.
     FileTable old;
     std::unique_lock<SrwLock> guard(lock);
-    if (table.DeadCount() < kCompactionThreshold)
+    if (table.DeadRecordsHeld() < kCompactionThreshold)
         return;
     FileTable live = table.Compacted();
     old = std::move(table);

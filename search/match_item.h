@@ -30,7 +30,7 @@ static_assert(sizeof(MatchItem) == 16, "a published hit costs 16 bytes");
 struct HitVolume {
     VolumeIndex* volume = nullptr;  // owned by the SearchEngine for the life of the process
     std::uint64_t renumberGeneration = 0;
-    std::uint64_t deathCount = 0;   // the volume's deathCounter at the scan
+    std::uint64_t deathsEver = 0;   // the volume's deathsEver at the scan
     std::uint64_t recordCount = 0;  // records scanned; later ones were appended since
     // Where this volume's hits stand in a whole scan's list (hits come grouped by volume).
     std::size_t firstHit = 0;

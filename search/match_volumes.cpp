@@ -226,7 +226,7 @@ void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& block
     {
         std::shared_lock<SrwLock> guard(volume.lock);
         entry.renumberGeneration = volume.renumberGeneration.load();
-        entry.deathCount = volume.deathCounter.load();
+        entry.deathsEver = volume.deathsEver.load();
         // A hit keeps its position in 32 bits: no table holds four billion records.
         const std::size_t count = std::min<std::size_t>(volume.table.Size(), UINT32_MAX);
         entry.recordCount = count;

@@ -195,7 +195,7 @@ std::uint64_t CountHits(const ResultList& list, std::int32_t category, bool skip
         const HitVolume& entry = list.volumes[slot];
         const bool moved = entry.volume != nullptr &&
                            (entry.volume->renumberGeneration.load() != entry.renumberGeneration ||
-                            (skipDead && entry.volume->deathCounter.load() != entry.deathCount));
+                            (skipDead && entry.volume->deathsEver.load() != entry.deathsEver));
         changed[slot] = moved;
         anyChanged = anyChanged || moved;
         if (!moved)

@@ -74,7 +74,7 @@ class JournalStorm {
                 }
             }
         }
-        if (volume_.table.DeadCount() > kCompactionThreshold) {
+        if (volume_.table.DeadRecordsHeld() > kCompactionThreshold) {
             volume_.Compact();
             ++compactions;
         }

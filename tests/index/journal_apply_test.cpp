@@ -41,14 +41,14 @@ TEST_F(JournalApply, TheThreeRecordsOfOneCreationLeaveOneRecord) {
     Journal(volume, kCreate | kExtend, kFile, kDir, u"new.txt");
     Journal(volume, kCreate | kExtend | kClose, kFile, kDir, u"new.txt");
     EXPECT_EQ(volume.table.Size(), 3u);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
 }
 
 TEST_F(JournalApply, ANewNameDifferingOnlyInCaseReplacesTheRecord) {
     Journal(volume, kCreate, kFile, kDir, u"readme.txt");
     Journal(volume, kNew, kFile, kDir, u"README.txt");
     EXPECT_EQ(Live(kFile)->name, u"README.txt");
-    EXPECT_EQ(volume.table.DeadCount(), 1u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 1u);
     EXPECT_EQ(LiveCount(volume), 3u);
 }
 
@@ -70,7 +70,7 @@ TEST_F(JournalApply, ADeletionMarksDeadAndForgetsCachedAttributes) {
     CacheAttributes(kFile);
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
     EXPECT_FALSE(Live(kFile));
-    EXPECT_EQ(volume.table.DeadCount(), 1u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 1u);
     EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
     EXPECT_NE(volume.table.IndexOf(kFile), FileTable::kAbsent) << "the map keeps the dead record";
 }
@@ -79,7 +79,7 @@ TEST_F(JournalApply, ADeletionOfAnUnknownFileOnlyForgetsItsAttributes) {
     CacheAttributes(kFile);
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
     EXPECT_EQ(volume.table.Size(), 2u);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
     EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
 }
 
@@ -113,7 +113,7 @@ TEST_F(JournalApply, OtherReasonsChangeNothing) {
     AddRecord(volume, kFile, kDir, u"f.txt");
     Journal(volume, kExtend | kClose, kFile, kDir, u"other");
     EXPECT_EQ(volume.table.Size(), 3u);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
 }
 
 TEST_F(JournalApply, AReusedRecordNumberIsAnotherFile) {

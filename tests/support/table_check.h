@@ -69,7 +69,7 @@ inline std::string TableFaults(const FileTable& table, std::size_t recordLimit =
                 return at + "a letter pair missing from its run";
         }
     }
-    if (dead != table.DeadCount())
+    if (dead != table.DeadRecordsHeld())
         return "the dead count is not the number of dead records";
     if (distinct.size() != table.MapSize())
         return "the map holds a key that no record carries";
