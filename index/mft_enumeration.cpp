@@ -223,8 +223,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
         journalId = journal.UsnJournalID;
         nextUsn = journal.NextUsn;
         ++renumberGeneration;
-        std::unique_lock<SrwLock> cacheGuard(attributeCacheLock);
-        attributeCache.clear();
+        ForgetAllAttributes();
     }
     // The old table is freed here, outside the lock.
     if (!exiting && startMonitor && !monitorActive.exchange(true)) {

@@ -2,8 +2,8 @@
 // current from its change journal.
 //
 // Locks: `lock` (shared for searches, path building and attribute loading; exclusive for a
-// journal batch, a compaction and the swap at the end of a build) is always taken before
-// `attributeCacheLock`; nothing takes `lock` while holding `attributeCacheLock`.
+// journal batch, a compaction and the swap at the end of a build) is always taken before the
+// attribute cache's own lock, which only the cache's functions take.
 #pragma once
 
 #include <atomic>
@@ -52,8 +52,15 @@ struct VolumeIndex {
     // kCompactionThreshold have died. Takes `lock` itself.
     void Compact();
 
-    // Removes the cached attributes of frn. Callers may hold `lock`, never attributeCacheLock.
+    // The attribute cache. Each takes the cache's own lock, after `lock` when the caller holds
+    // that (never the reverse).
+    //
+    // The attributes last stored for frn; an entry not `loaded` when there are none.
+    AttributeCacheEntry CachedAttributes(std::uint64_t frn) const;
+    void CacheAttributes(std::uint64_t frn, const AttributeCacheEntry& entry);
     void ForgetAttributes(std::uint64_t frn);
+    // Every entry: the table was replaced, and its files may be others.
+    void ForgetAllAttributes();
 
     // Asks the monitor to stop and waits for it.
     void StopMonitor();
@@ -68,8 +75,6 @@ struct VolumeIndex {
     std::int64_t nextUsn = 0;
     std::atomic<bool> monitorActive{false};
     std::thread monitorThread;
-    AttributeCache attributeCache;
-    mutable SrwLock attributeCacheLock;
 
     // Incremented under `lock` whenever positions change meaning (compaction, rebuild), so a
     // hit taken earlier can tell that its record index no longer names its record.
@@ -83,6 +88,10 @@ struct VolumeIndex {
     // Lets a stop request end the monitor's sleep at once instead of at its next deadline.
     std::mutex monitorSleepMutex;
     std::condition_variable monitorSleepWake;
+
+  private:
+    AttributeCache attributeCache_;
+    mutable SrwLock attributeCacheLock_;
 };
 
 // Capacity to give an array that may hold one item per record of a table of count records:

@@ -56,7 +56,6 @@ struct HitDetails {
     std::u16string sizeText;
     std::u16string modifiedText;
     std::u16string createdText;
-    std::uint8_t filledMask = 0;
 };
 
 // Loaded details by hit (volume slot and record position, which a sort or a narrowing keeps),

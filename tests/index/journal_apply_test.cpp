@@ -22,7 +22,7 @@ class JournalApply : public ::testing::Test {
     }
     std::optional<LiveFile> Live(std::uint64_t frn) { return LiveFileOf(volume, frn); }
     void CacheAttributes(std::uint64_t frn) {
-        volume.attributeCache[frn] = AttributeCacheEntry{1, 2, 3, u"C:\\x", true};
+        volume.CacheAttributes(frn, AttributeCacheEntry{1, 2, 3, u"C:\\x", true});
     }
     static constexpr std::uint64_t kDir = MakeFileReference(40, 1);
     static constexpr std::uint64_t kFile = MakeFileReference(41, 3);
@@ -71,7 +71,7 @@ TEST_F(JournalApply, ADeletionMarksDeadAndForgetsCachedAttributes) {
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
     EXPECT_FALSE(Live(kFile));
     EXPECT_EQ(volume.table.DeadRecordsHeld(), 1u);
-    EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
+    EXPECT_FALSE(volume.CachedAttributes(kFile).loaded);
     EXPECT_NE(volume.table.IndexOf(kFile), FileTable::kAbsent) << "the map keeps the dead record";
 }
 
@@ -80,7 +80,7 @@ TEST_F(JournalApply, ADeletionOfAnUnknownFileOnlyForgetsItsAttributes) {
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
     EXPECT_EQ(volume.table.Size(), 2u);
     EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
-    EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
+    EXPECT_FALSE(volume.CachedAttributes(kFile).loaded);
 }
 
 TEST_F(JournalApply, ATemporaryFileDeletedBeforeItsCloseLeavesNoGhost) {
@@ -106,7 +106,7 @@ TEST_F(JournalApply, TheSameNameReportedAgainOnlyForgetsAttributes) {
     // Another parent, same name: a live record with an equal name is kept as it is.
     Journal(volume, kNew | kClose, kFile, kRootDirectoryFrn, u"f.txt");
     EXPECT_EQ(volume.table.Size(), 3u);
-    EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
+    EXPECT_FALSE(volume.CachedAttributes(kFile).loaded);
 }
 
 TEST_F(JournalApply, OtherReasonsChangeNothing) {
