@@ -83,9 +83,7 @@ void TypeUpTo(const std::u16string& before) {
 std::size_t WindowSide() {
     const SharedResults results = TakeCurrentResults();
     std::uint64_t sum = results->size();
-    sum += CountHits(*results, SelectedCategoryIndex(), false);
-    DisplayedCount.store(static_cast<std::int64_t>(results->size()));
-    DropVisibleResults();
+    sum += static_cast<std::uint64_t>(ShowNewResults(results));
     for (std::int32_t tag = 1; tag < kTagCount; ++tag)
         sum += CountHits(*TakeCurrentResults(), tag, true);
     const SharedResults visible = GetVisibleResults();

@@ -118,6 +118,15 @@ SharedResults GetVisibleResults() {
     return visible;
 }
 
+std::int64_t ShowNewResults(const SharedResults& results) {
+    const std::int64_t rows =
+        results ? static_cast<std::int64_t>(CountHits(*results, SelectedCategoryOrAll(), false))
+                : 0;
+    DisplayedCount.store(rows);
+    DropVisibleResults();
+    return rows;
+}
+
 void DropVisibleResults() {
     SharedResults dropped;
     std::lock_guard<std::mutex> guard(VisibleLock);
