@@ -14,9 +14,9 @@
 
 #include "fuzz/table_invariants.h"
 #include "index/journal_monitor.h"
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace {
 

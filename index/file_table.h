@@ -13,12 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "common/zeroed_block.h"
 #include "index/file_record.h"
 #include "index/frn_map.h"
 #include "index/name_pool.h"
 #include "index/name_view.h"
 #include "index/record_segment.h"
+#include "index/zeroed_block.h"
 
 namespace kx {
 

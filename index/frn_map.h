@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "common/zeroed_block.h"
+#include "index/zeroed_block.h"
 #include "platform/usn_layout.h"
 
 namespace kx {

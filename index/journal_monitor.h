@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
+#include "platform/usn_record_reader.h"
 
 namespace kx {
 

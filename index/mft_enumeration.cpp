@@ -14,12 +14,12 @@
 #include <utility>
 
 #include "common/process_state.h"
-#include "common/zeroed_block.h"
 #include "index/journal_monitor.h"
 #include "index/mft_enumeration.h"
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
+#include "index/zeroed_block.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace kx {
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/zeroed_block.h"
 #include "index/name_view.h"
+#include "index/zeroed_block.h"
 
 namespace kx {
 
