@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "index/zeroed_block.h"
-#include "platform/usn_layout.h"
+#include "platform/file_reference.h"
 
 namespace kx {
 
