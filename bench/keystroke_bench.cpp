@@ -53,7 +53,7 @@ SearchEngine& EngineFor(std::size_t records) {
         UseSearchEngineForTesting(engine.get());
         // The simulator indexes its paths on the first attribute query, a cost of the
         // simulator alone (Windows answers it in the kernel): paid here, before any timing.
-        const ResultList one = MatchVolumes(*engine, u"e", SearchGeneration.load());
+        const ResultList one = MatchVolumes(*engine, {u"e", SearchGeneration.load()});
         HitDetails details;
         if (!one.empty())
             LoadDetails(one.Hit(0), details);

@@ -117,12 +117,13 @@ class FileTable {
         return SegmentView(Segment(index >> kSegmentShift), first);
     }
     static std::size_t SegmentEnd(std::size_t index) { return (index | (kSegmentRecords - 1)) + 1; }
-    // The letter pairs of the names of run `run` (records 16 run to 16 run + 15), or more.
+    // The letter pairs run `run` (records 16 run to 16 run + 15) holds: every pair of their
+    // names, and perhaps pairs of an append that ran out of memory and was taken back.
     PairSet RunPairs(std::size_t run) const;
     // Asks for the record's bytes and its name's: a 24-byte record crosses a cache line in a
     // quarter of the cases (segments are page-aligned), and a name often does too, so both
     // ends are asked for.
-    void Prefetch(const FileRecord& record) const {
+    void PrefetchRecord(const FileRecord& record) const {
         __builtin_prefetch(&record);
         __builtin_prefetch(reinterpret_cast<const char*>(&record) + sizeof(FileRecord) - 1);
     }

@@ -32,7 +32,8 @@ class CategoryClassifier {
         const std::size_t length = table.ExtensionLength(record);
         if (length == 0)
             return 0;
-        return MaskOfExtension(table.Name(record), record.nameLength - length, length);
+        const NameView name = table.Name(record);
+        return MaskOfExtension(name, name.length - length, length);
     }
     // Whether a record of categories `mask` (from MaskOf) passes category >= 1.
     static bool InCategory(std::uint64_t mask, std::int32_t category) {

@@ -114,7 +114,7 @@ bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from
             return false;
         }
         for (std::size_t j = 0; j < count; ++j)
-            table.Prefetch(table.Record(picked[j]));
+            table.PrefetchRecord(table.Record(picked[j]));
         return true;
     }
     // Typing ahead: the earlier hits' positions, gathered.
@@ -125,7 +125,7 @@ bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from
         const std::size_t index = scan.previous[k].recordIndex;
         if ((table.Signature(index) & needed) == needed) {
             picked[count++] = static_cast<std::uint32_t>(index);
-            table.Prefetch(table.Record(index));
+            table.PrefetchRecord(table.Record(index));
         }
     }
     return true;
@@ -261,14 +261,6 @@ void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& block
 }
 
 }  // namespace
-
-ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
-                        std::uint64_t generation) {
-    ScanRequest request;
-    request.query = query;
-    request.generation = generation;
-    return MatchVolumes(engine, request);
-}
 
 ResultList MatchVolumes(const SearchEngine& engine, const ScanRequest& request) {
     ResultList result;

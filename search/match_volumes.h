@@ -32,8 +32,5 @@ struct ScanRequest {
 // engine is not ready, on exit, or once the generation is no longer current. Throws
 // std::bad_alloc when memory runs out; nothing is kept then.
 ResultList MatchVolumes(const SearchEngine& engine, const ScanRequest& request);
-// A whole scan for the query, nothing narrowed.
-ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
-                        std::uint64_t generation);
 
 }  // namespace kx

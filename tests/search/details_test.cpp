@@ -35,7 +35,7 @@ class Details : public SearchStateTest {
     };
 
     TestHit Hit(const std::u16string& query) {
-        ResultList hits = MatchVolumes(test.engine, query, CurrentGeneration());
+        ResultList hits = MatchVolumes(test.engine, {query, CurrentGeneration()});
         EXPECT_EQ(hits.size(), 1u) << "query " << hits.size();
         return hits.empty() ? TestHit{} : TestHit{hits.Hit(0), {}};
     }

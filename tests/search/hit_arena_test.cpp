@@ -119,7 +119,7 @@ TEST_F(Arena, AWarmupOvertakenByAKeystrokeRunsAgainOnceTypingPauses) {
     if (sizeof(void*) < 8)
         GTEST_SKIP() << "only a 64-bit process warms its arrays";
     const auto scan = [this](const std::u16string& query) {
-        return MatchVolumes(test.engine, query, CurrentGeneration());
+        return MatchVolumes(test.engine, {query, CurrentGeneration()});
     };
     StartHitArenaWarmup(test.engine);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -15,7 +15,7 @@ TEST(ColumnText, NameFromTheRecordDetailsFromTheHitAndNoSizeForADirectory) {
     VolumeIndex& volume = test.AddVolume(u"C:");
     AddFile(volume, u"Report.pdf");
     AddFile(volume, u"Reports", true);
-    const ResultList list = MatchVolumes(test.engine, u"report", SearchGeneration.load());
+    const ResultList list = MatchVolumes(test.engine, {u"report", SearchGeneration.load()});
     ASSERT_EQ(list.size(), 2u);
     HitDetails details;
     details.sizeText = u"1 KB";
