@@ -23,8 +23,6 @@ namespace kx::bench {
 
 namespace {
 
-constexpr std::uint64_t kRecordNumberMask = (1ull << 48) - 1;
-
 std::mutex& DrivesMutex() {
     static std::mutex mutex;
     return mutex;
@@ -58,7 +56,7 @@ void FillMirrored(sim::SimVolume& volume, std::size_t entries) {
     const std::vector<sim::SimEntry>& tree = MirroredEntries();
     std::uint64_t highestRecord = 0;
     for (const sim::SimEntry& entry : tree)
-        highestRecord = std::max(highestRecord, entry.frn & kRecordNumberMask);
+        highestRecord = std::max(highestRecord, RecordNumberOf(entry.frn));
     std::vector<std::uint64_t> copyOf(highestRecord + 1, 0);
     volume.ReserveEntries(entries);
     std::size_t made = 0;
@@ -72,13 +70,13 @@ void FillMirrored(sim::SimVolume& volume, std::size_t entries) {
         for (const sim::SimEntry& entry : tree) {
             if (made == entries)
                 break;
-            const std::uint64_t parentRecord = entry.parentFrn & kRecordNumberMask;
+            const std::uint64_t parentRecord = RecordNumberOf(entry.parentFrn);
             const std::uint64_t parent = entry.parentFrn == kRootDirectoryFrn ||
                                                  parentRecord > highestRecord ||
                                                  copyOf[parentRecord] == 0
                                              ? top
                                              : copyOf[parentRecord];
-            copyOf[entry.frn & kRecordNumberMask] =
+            copyOf[RecordNumberOf(entry.frn)] =
                 volume.AddEntryQuietly(parent, entry.name, entry.attributes, entry.size,
                                        entry.lastWriteTime, entry.creationTime);
             ++made;

@@ -155,7 +155,7 @@ void BM_ApplyJournalBatch(benchmark::State& state, Operation operation) {
         }
 
         state.PauseTiming();
-        if (table.table.DeadCount() > kCompactionThreshold)
+        if (table.table.DeadRecordsHeld() > kCompactionThreshold)
             table.Compact();
         state.ResumeTiming();
     }

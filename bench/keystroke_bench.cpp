@@ -53,7 +53,7 @@ SearchEngine& EngineFor(std::size_t records) {
         UseSearchEngineForTesting(engine.get());
         // The simulator indexes its paths on the first attribute query, a cost of the
         // simulator alone (Windows answers it in the kernel): paid here, before any timing.
-        const ResultList one = MatchVolumes(*engine, u"e", SearchGeneration.load());
+        const ResultList one = MatchVolumes(*engine, {u"e", SearchGeneration.load()});
         HitDetails details;
         if (!one.empty())
             LoadDetails(one.Hit(0), details);
@@ -83,9 +83,7 @@ void TypeUpTo(const std::u16string& before) {
 std::size_t WindowSide() {
     const SharedResults results = TakeCurrentResults();
     std::uint64_t sum = results->size();
-    sum += CountHits(*results, SelectedCategoryIndex(), false);
-    DisplayedCount.store(static_cast<std::int64_t>(results->size()));
-    DropVisibleResults();
+    sum += static_cast<std::uint64_t>(ShowNewResults(results));
     for (std::int32_t tag = 1; tag < kTagCount; ++tag)
         sum += CountHits(*TakeCurrentResults(), tag, true);
     const SharedResults visible = GetVisibleResults();
@@ -274,10 +272,11 @@ void BM_BandwidthBound(benchmark::State& state) {
         const FileTable& table = volume.table;
         std::uint64_t acc = 0;
         bytes = 0;
-        for (std::size_t s = 0; s < table.SegmentCount(); ++s) {
+        // A segment's records lie together.
+        for (std::size_t first = 0; first < table.Size(); first = FileTable::SegmentEnd(first)) {
             const std::size_t inSegment =
-                std::min(kSegmentRecords, table.Size() - s * kSegmentRecords);
-            acc ^= ReadEveryByte(table.Segment(s).records, inSegment * sizeof(FileRecord));
+                std::min(FileTable::SegmentEnd(first), table.Size()) - first;
+            acc ^= ReadEveryByte(&table.Record(first), inSegment * sizeof(FileRecord));
             bytes += inSegment * sizeof(FileRecord);
         }
         const NamePool& names = table.Names();

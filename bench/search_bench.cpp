@@ -42,7 +42,7 @@ void BM_Search(benchmark::State& state, Corpus corpus, std::u16string query) {
     const std::size_t scanned = engine.volumes.front()->table.Size();
     std::size_t hits = 0;
     for (auto _ : state) {
-        ResultList result = MatchVolumes(engine, query, SearchGeneration.load());
+        ResultList result = MatchVolumes(engine, {query, SearchGeneration.load()});
         hits = result.items.size();
         benchmark::DoNotOptimize(result.items.begin());
         // Freeing the list is the next search's business, not this one's.

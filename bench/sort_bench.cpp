@@ -36,7 +36,7 @@ Fixture& TheFixture() {
         // The empty query matches every live record; StartSearch never sends one, but
         // MatchVolumes serves it, which gives the largest list the table can yield.
         made.hits = std::make_shared<ResultList>(
-            MatchVolumes(*made.engine, std::u16string(), SearchGeneration.load()));
+            MatchVolumes(*made.engine, {std::u16string(), SearchGeneration.load()}));
         for (std::size_t i = 0; i < made.hits->size(); ++i)
             LoadDetails(made.hits->Hit(i),
                         made.hits->details->entries[DetailsKeyOf(made.hits->items[i])]);

@@ -38,7 +38,7 @@ std::shared_ptr<const CategoryList> FilterCategoriesSnapshot() {
 }
 
 std::int32_t CategoryIndexOrAll(std::int32_t index) {
-    return index > 0 && static_cast<std::size_t>(index) < CategoryStorage.size() ? index : 0;
+    return CategoryOrAll(index, CategoryStorage.size());
 }
 
 std::int32_t SelectedCategoryIndex() {

@@ -9,6 +9,7 @@
 // thread replaces the list afterwards.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,8 +49,13 @@ void SetFilterCategories(CategoryList categories);
 // The list as last set, for threads other than the UI thread. Never null.
 std::shared_ptr<const CategoryList> FilterCategoriesSnapshot();
 
-// index when it names a category of FilterCategories, else 0: a stale index after a reset
-// shortened the list counts as "all files" rather than reading past the end. UI thread only.
+// category when it names a category of a list of `count` (0 is all files), else 0: a stale
+// index after a reset shortened the list counts as "all files" rather than reading past the end.
+constexpr std::int32_t CategoryOrAll(std::int32_t category, std::size_t count) {
+    return category > 0 && static_cast<std::size_t>(category) < count ? category : 0;
+}
+
+// CategoryOrAll(index, FilterCategories.size()). UI thread only.
 std::int32_t CategoryIndexOrAll(std::int32_t index);
 
 // CategoryIndexOrAll(SelectedCategory): what the filter, the hit count and the status line use.

@@ -13,9 +13,9 @@
 
 #include "fuzz/table_invariants.h"
 #include "index/mft_enumeration.h"
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace {
 

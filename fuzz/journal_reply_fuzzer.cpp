@@ -14,9 +14,9 @@
 
 #include "fuzz/table_invariants.h"
 #include "index/journal_monitor.h"
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace {
 
@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int read = 0; read < reads; ++read) {
         kx::ProcessJournalReply(volume, reply, replySize);
         ApplyToModel(expected, reply, replySize);
-        Require(volume.table.DeadCount() <= kCompactAbove);
+        Require(volume.table.DeadRecordsHeld() <= kCompactAbove);
     }
 
     std::int64_t headerUsn = kUsnBeforeRead;

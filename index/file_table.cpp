@@ -28,9 +28,9 @@ NameSummary Summarize(const Unit* units, std::size_t length) {
         const auto raw = static_cast<char16_t>(units[i]);
         const char16_t unit = FoldAscii(raw);
         summary.signature |= NameSignatureBit(unit);
-        const int letter = unit >= u'a' && unit <= u'z' ? unit - u'a' : -1;
+        const int letter = LetterOf(unit);
         if (letterBefore >= 0 && letter >= 0)
-            AddPair(summary.pairs, letterBefore * 26 + letter);
+            AddPair(summary.pairs, PairBitOfLetters(letterBefore, letter));
         if (raw == u'.')
             lastDot = i;
         letterBefore = letter;
@@ -74,9 +74,7 @@ bool FileTable::NameEquals(const FileRecord& record, const char16_t* units,
     return true;
 }
 
-std::size_t FileTable::ExtensionLength(const FileRecord& record) const {
-    if (record.extensionLength < FileRecord::kLongExtension)
-        return record.extensionLength;
+std::size_t FileTable::LongExtensionLength(const FileRecord& record) const {
     const NameView name = Name(record);
     for (std::size_t i = name.length; i > 0; --i) {
         if (name.Unit(i - 1) == u'.')
@@ -91,6 +89,15 @@ const FileRecord* FileTable::NewestRecordOf(std::uint64_t frn) const {
         return nullptr;
     const FileRecord& record = Record(static_cast<std::size_t>(index));
     return record.frn == frn ? &record : nullptr;
+}
+
+PairSet FileTable::RunPairs(std::size_t run) const {
+    const std::size_t first = run * kPairRunRecords;
+    const RecordSegment& segment = Segment(first >> kSegmentShift);
+    PairSet pairs{};
+    for (std::size_t w = 0; w < kPairWords; ++w)
+        pairs[w] = segment.pairWords[w][(first & kSegmentMask) / kPairRunRecords];
+    return pairs;
 }
 
 TableMemory FileTable::Memory() const {
@@ -121,7 +128,7 @@ void FileTable::Place(const FileRecord& record, NameSignature signature, const P
     const std::size_t run = slot / kPairRunRecords;
     for (std::size_t w = 0; w < kPairWords; ++w)
         segment.pairWords[w][run] |= pairs[w];
-    const std::uint64_t number = record.frn & FrnMap::kRecordNumberMask;
+    const std::uint64_t number = RecordNumberOf(record.frn);
     if (number > highestRecordNumber_)
         highestRecordNumber_ = number;
     ++count_;
@@ -163,7 +170,7 @@ std::uint64_t FileTable::MapAll() {
         // sized for the highest that it can hold, so that it grows once, not per record.
         highest = 0;
         for (std::size_t i = 0; i < count_; ++i) {
-            const std::uint64_t number = Record(i).frn & FrnMap::kRecordNumberMask;
+            const std::uint64_t number = RecordNumberOf(Record(i).frn);
             if (number > highest && FrnMap::WithinReach(number, count_))
                 highest = number;
         }
@@ -172,13 +179,13 @@ std::uint64_t FileTable::MapAll() {
     std::uint64_t died = 0;
     for (std::size_t i = 0; i < count_; ++i) {
         const std::uint64_t previous = frnToIndex_.InsertOrAssign(Record(i).frn, i, count_, frnAt);
-        if (previous != kAbsent && MarkDead(static_cast<std::size_t>(previous)))
+        if (previous != kAbsent && SetDead(static_cast<std::size_t>(previous)))
             ++died;
     }
     return died;
 }
 
-bool FileTable::MarkDead(std::size_t index) {
+bool FileTable::SetDead(std::size_t index) {
     FileRecord& record = WritableSegment(index >> kSegmentShift).records[index & kSegmentMask];
     if (record.IsDead())
         return false;
@@ -205,6 +212,25 @@ FileTable FileTable::Compacted() const {
     }
     live.MapAll();
     return live;
+}
+
+void FileTable::OverwriteNameForTesting(std::size_t index, const char16_t* units) {
+    const FileRecord& record = Record(index);
+    // The pool's bytes are this table's own and writable; only the view hands them out const.
+    auto* bytes = const_cast<std::uint8_t*>(Name(record).bytes);
+    for (std::size_t i = 0; i < record.nameLength; ++i) {
+        if (record.IsWide())
+            reinterpret_cast<char16_t*>(bytes)[i] = units[i];
+        else
+            bytes[i] = static_cast<std::uint8_t>(units[i]);
+    }
+    RecordSegment& segment = WritableSegment(index >> kSegmentShift);
+    const std::size_t slot = index & kSegmentMask;
+    segment.signatures[slot] = NameSignatureOf(Name(record));
+    PairSet pairs{};
+    AddLetterPairs(Name(record), pairs);
+    for (std::size_t w = 0; w < kPairWords; ++w)
+        segment.pairWords[w][slot / kPairRunRecords] |= pairs[w];
 }
 
 }  // namespace kx

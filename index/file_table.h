@@ -13,14 +13,16 @@
 #include <utility>
 #include <vector>
 
-#include "common/zeroed_block.h"
 #include "index/file_record.h"
 #include "index/frn_map.h"
 #include "index/name_pool.h"
 #include "index/name_view.h"
 #include "index/record_segment.h"
+#include "index/zeroed_block.h"
 
 namespace kx {
+
+struct VolumeIndex;
 
 // What each structure of a table takes, in bytes in use (pages a structure has not reached are
 // address space only and not counted).
@@ -57,7 +59,9 @@ class FileTable {
     // ---- Reading.
 
     std::size_t Size() const { return count_; }
-    std::uint64_t DeadCount() const { return deadCount_; }
+    // Dead records the table holds now, which compaction drops: not the deaths ever counted on
+    // the volume (VolumeIndex::deathsEver).
+    std::uint64_t DeadRecordsHeld() const { return deadCount_; }
     const FileRecord& Record(std::size_t index) const {
         return Segment(index >> kSegmentShift).records[index & (kSegmentRecords - 1)];
     }
@@ -68,7 +72,12 @@ class FileTable {
     // Exactly the same units, case included.
     bool NameEquals(const FileRecord& record, const char16_t* units, std::size_t length) const;
     // Units of the record's extension (its last units, from its last "."), 0 without a dot.
-    std::size_t ExtensionLength(const FileRecord& record) const;
+    // Inline, since the scan asks it of every hit; only a long extension reads the name again.
+    std::size_t ExtensionLength(const FileRecord& record) const {
+        if (record.extensionLength < FileRecord::kLongExtension)
+            return record.extensionLength;
+        return LongExtensionLength(record);
+    }
 
     // Records in order: `for (const FileRecord& record : table)`.
     class Iterator {
@@ -96,11 +105,35 @@ class FileTable {
     // The record the map names for frn, null when there is none.
     const FileRecord* NewestRecordOf(std::uint64_t frn) const;
 
-    // For the scan, which walks a segment at a time.
-    std::size_t SegmentCount() const { return segments_.size(); }
-    const RecordSegment& Segment(std::size_t segment) const {
-        return *static_cast<const RecordSegment*>(segments_[segment].get());
+    // ---- What the scan reads besides records and names.
+
+    NameSignature Signature(std::size_t index) const {
+        return Segment(index >> kSegmentShift).signatures[index & (kSegmentRecords - 1)];
     }
+    // The signatures and letter-pair runs of the segment holding record `index`. A pass over
+    // signatures or runs stays inside one segment: SegmentEnd(index) is where the next begins.
+    SegmentView SegmentOf(std::size_t index) const {
+        const std::size_t first = index & ~(kSegmentRecords - 1);
+        return SegmentView(Segment(index >> kSegmentShift), first);
+    }
+    static std::size_t SegmentEnd(std::size_t index) { return (index | (kSegmentRecords - 1)) + 1; }
+    // The letter pairs run `run` (records 16 run to 16 run + 15) holds: every pair of their
+    // names, and perhaps pairs of an append that ran out of memory and was taken back.
+    PairSet RunPairs(std::size_t run) const;
+    // Asks for the record's bytes and its name's: a 24-byte record crosses a cache line in a
+    // quarter of the cases (segments are page-aligned), and a name often does too, so both
+    // ends are asked for.
+    void PrefetchRecord(const FileRecord& record) const {
+        __builtin_prefetch(&record);
+        __builtin_prefetch(reinterpret_cast<const char*>(&record) + sizeof(FileRecord) - 1);
+    }
+    void PrefetchName(const FileRecord& record) const {
+        const NameView name = Name(record);
+        __builtin_prefetch(name.bytes);
+        __builtin_prefetch(name.bytes + (name.wide ? 2u : 1u) * name.length);
+    }
+
+    // The store of names, for checks of how they are laid out and for memory figures.
     const NamePool& Names() const { return names_; }
     std::size_t MapSize() const { return frnToIndex_.Size(); }
 
@@ -122,12 +155,25 @@ class FileTable {
     // appear twice (a damaged reply), the earlier records die, so that exactly one live record
     // carries it. Returns how many died.
     std::uint64_t MapAll();
-    // Sets the record's dead flag; true when it was live.
-    bool MarkDead(std::size_t index);
     // The live records in order, with their names, signatures and runs, mapped afresh.
     FileTable Compacted() const;
 
+    // Writes `units` over the record's name in place (as many units as it has, in its width)
+    // and gives it their signature and letter pairs. Names never change in place otherwise:
+    // tests use it to show which records a scan reads.
+    void OverwriteNameForTesting(std::size_t index, const char16_t* units);
+
   private:
+    // A volume's records die through MarkDead(VolumeIndex&, index), which also counts them in
+    // the volume's deathsEver; the table itself only kills the records a build maps over.
+    friend void MarkDead(VolumeIndex& volume, std::uint64_t index);
+    // Sets the record's dead flag and counts it in DeadRecordsHeld(); true when it was live.
+    bool SetDead(std::size_t index);
+
+    const RecordSegment& Segment(std::size_t segment) const {
+        return *static_cast<const RecordSegment*>(segments_[segment].get());
+    }
+    std::size_t LongExtensionLength(const FileRecord& record) const;
     RecordSegment& WritableSegment(std::size_t segment) {
         return *static_cast<RecordSegment*>(segments_[segment].get());
     }

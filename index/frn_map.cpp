@@ -5,14 +5,6 @@
 
 namespace kx {
 
-void FrnMap::Clear() {
-    direct_ = ZeroedBlock();
-    capacity_ = 0;
-    highestDirect_ = 0;
-    aside_.clear();
-    size_ = 0;
-}
-
 void FrnMap::ReserveRecordNumbers(std::uint64_t highest, std::uint64_t records) {
     if (highest >= capacity_ && highest < DirectReach(records))
         Grow(highest, records);

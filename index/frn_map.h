@@ -7,21 +7,22 @@
 //   a new sequence number while the old frn still names a dead record, until compaction);
 // - a record number beyond the table's reach, a few times the record count: a damaged or
 //   hostile reply cannot make the table larger than that, whatever numbers it claims.
-// Entries are only inserted or overwritten; compaction builds a new map, so there is no erase.
+// No frn is ever removed: entries are inserted or overwritten (an frn moves from the map aside
+// into its slot when it takes the slot back), and compaction builds a new map.
 #pragma once
 
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
 
-#include "common/zeroed_block.h"
+#include "index/zeroed_block.h"
+#include "platform/file_reference.h"
 
 namespace kx {
 
 class FrnMap {
   public:
     static constexpr std::uint64_t kAbsent = ~0ull;
-    static constexpr std::uint64_t kRecordNumberMask = (std::uint64_t{1} << 48) - 1;
 
     FrnMap() = default;
     // A map moved from is empty.
@@ -36,8 +37,6 @@ class FrnMap {
         return *this;
     }
 
-    void Clear();
-
     // Room for record numbers up to `highest` at once, when they are within the reach of a
     // table of `records` records: a build knows both before it maps.
     void ReserveRecordNumbers(std::uint64_t highest, std::uint64_t records);
@@ -45,7 +44,7 @@ class FrnMap {
     // The index stored under frn, or kAbsent. frnAt(i) is the frn of the record at index i.
     template <typename FrnAt>
     std::uint64_t Find(std::uint64_t frn, FrnAt frnAt) const {
-        const std::uint64_t number = frn & kRecordNumberMask;
+        const std::uint64_t number = RecordNumberOf(frn);
         if (number < capacity_) {
             const std::uint32_t slot = Direct()[number];
             if (slot != 0 && frnAt(slot - 1) == frn)
@@ -98,7 +97,7 @@ class FrnMap {
 template <typename FrnAt>
 std::uint64_t FrnMap::InsertOrAssign(std::uint64_t frn, std::uint64_t index, std::uint64_t records,
                                      FrnAt frnAt) {
-    const std::uint64_t number = frn & kRecordNumberMask;
+    const std::uint64_t number = RecordNumberOf(frn);
     const bool fits = index < kDirectIndexLimit;
     if (fits && number >= capacity_ && number < DirectReach(records))
         Grow(number, records);

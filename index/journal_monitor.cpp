@@ -98,7 +98,7 @@ bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::si
     // The dead count has no other writer than this thread, so reading it unlocked here is safe;
     // Compact takes the lock itself. It builds the compacted table aside, so running out of
     // memory leaves the table whole and current; the next batch tries again.
-    if (volume.table.DeadCount() > kCompactionThreshold) {
+    if (volume.table.DeadRecordsHeld() > kCompactionThreshold) {
         try {
             volume.Compact();
         } catch (const std::bad_alloc&) {

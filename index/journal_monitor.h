@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
+#include "platform/usn_record_reader.h"
 
 namespace kx {
 
@@ -31,10 +31,11 @@ void ApplyJournalRecord(VolumeIndex& volume, const UsnRecordView& record);
 bool ApplyJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
 
 // What the monitor does with one successful read of `size` bytes: applies a reply longer than
-// its header under `lock` held exclusively, then compacts once more than 10,000 records are
-// dead. The caller must not hold `lock`. Returns false when a malformed record cut the reply
-// short: the table then misses the changes after it, and only a rebuild brings them back.
-// Throws std::bad_alloc as ApplyJournalReply does; a compaction that runs out is skipped.
+// its header under `lock` held exclusively, then compacts once more than kCompactionThreshold
+// records are dead (Compact itself would at exactly that many; the monitor waits for one more). The
+// caller must not hold `lock`. Returns false when a malformed record cut the reply short: the table
+// then misses the changes after it, and only a rebuild brings them back. Throws std::bad_alloc as
+// ApplyJournalReply does; a compaction that runs out is skipped.
 bool ProcessJournalReply(VolumeIndex& volume, const std::uint8_t* reply, std::size_t size);
 
 }  // namespace kx

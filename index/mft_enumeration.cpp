@@ -14,12 +14,12 @@
 #include <utility>
 
 #include "common/process_state.h"
-#include "common/zeroed_block.h"
 #include "index/journal_monitor.h"
 #include "index/mft_enumeration.h"
-#include "index/usn_record_reader.h"
 #include "index/volume_index.h"
+#include "index/zeroed_block.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace kx {
 
@@ -223,8 +223,7 @@ bool VolumeIndex::BuildTable(const std::u16string& drive, bool startMonitor) {
         journalId = journal.UsnJournalID;
         nextUsn = journal.NextUsn;
         ++renumberGeneration;
-        std::unique_lock<SrwLock> cacheGuard(attributeCacheLock);
-        attributeCache.clear();
+        ForgetAllAttributes();
     }
     // The old table is freed here, outside the lock.
     if (!exiting && startMonitor && !monitorActive.exchange(true)) {

@@ -7,9 +7,9 @@ void AddLetterPairs(const NameView& name, PairSet& set) {
         int before = -1;  // the letter before this unit, 0 to 25, or -1
         for (std::size_t i = 0; i < length; ++i) {
             const char16_t unit = FoldAscii(static_cast<char16_t>(units[i]));
-            const int letter = unit >= u'a' && unit <= u'z' ? unit - u'a' : -1;
+            const int letter = LetterOf(unit);
             if (before >= 0 && letter >= 0)
-                AddPair(set, before * 26 + letter);
+                AddPair(set, PairBitOfLetters(before, letter));
             before = letter;
         }
     });

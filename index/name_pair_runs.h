@@ -20,11 +20,19 @@ constexpr std::size_t kPairWords = (kLetterPairs + 63) / 64;
 
 using PairSet = std::array<std::uint64_t, kPairWords>;
 
+// A folded unit's letter, 0 to 25, or -1 unless it is an ASCII letter.
+constexpr int LetterOf(char16_t folded) {
+    return folded >= u'a' && folded <= u'z' ? folded - u'a' : -1;
+}
+// The bit of a pair of letters (each from LetterOf, neither -1).
+constexpr int PairBitOfLetters(int first, int second) {
+    return first * 26 + second;
+}
 // The bit of a pair of folded units, or -1 unless both are ASCII letters.
 constexpr int LetterPairBit(char16_t first, char16_t second) {
-    if (first < u'a' || first > u'z' || second < u'a' || second > u'z')
-        return -1;
-    return (first - u'a') * 26 + (second - u'a');
+    const int a = LetterOf(first);
+    const int b = LetterOf(second);
+    return a >= 0 && b >= 0 ? PairBitOfLetters(a, b) : -1;
 }
 
 inline void AddPair(PairSet& set, int bit) {

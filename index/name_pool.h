@@ -9,17 +9,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/zeroed_block.h"
 #include "index/name_view.h"
+#include "index/zeroed_block.h"
 
 namespace kx {
 
 class NamePool {
   public:
     static constexpr unsigned kDefaultChunkShift = 24;  // 16 MiB chunks
-    // Zero bytes allocated past the end of every chunk and never written, so that the search
-    // may compare a name 16 bytes at a time and read up to 15 bytes past its end.
-    static constexpr std::uint64_t kReadSlack = 16;
+    // Zero bytes allocated past the end of every chunk and never written: what a NameView
+    // promises may be read past a name's end.
+    static constexpr std::uint64_t kReadSlack = NameView::kReadablePastEnd;
     // Offsets have 37 bits.
     static constexpr std::uint64_t kOffsetLimit = std::uint64_t{1} << 37;
 

@@ -12,6 +12,11 @@
 namespace kx {
 
 struct NameView {
+    // Bytes past a name's end that may be read (never used): the store keeps its names
+    // followed by others or by this many zero bytes, so that a search may compare a name 16
+    // bytes at a time.
+    static constexpr std::size_t kReadablePastEnd = 16;
+
     const std::uint8_t* bytes = nullptr;  // 2-byte aligned when wide
     std::uint16_t length = 0;             // code units
     bool wide = false;

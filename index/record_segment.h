@@ -27,13 +27,28 @@ struct RecordSegment {
     std::uint64_t pairWords[kPairWords][kSegmentRuns];
 };
 
-// Whether run `run` of the segment may hold a name containing the query.
-inline bool RunMayHold(const RecordSegment& segment, const PairQuery& query, std::size_t run) {
-    for (std::size_t k = 0; k < query.wordCount; ++k) {
-        if ((segment.pairWords[query.word[k]][run] & query.bits[k]) != query.bits[k])
-            return false;
+// One segment as a whole scan's first pass reads it: the signatures of its records and the
+// letter-pair runs, by position within the segment.
+class SegmentView {
+  public:
+    SegmentView(const RecordSegment& segment, std::size_t first)
+        : segment_(&segment), first_(first) {}
+
+    // The table's index of the segment's first record.
+    std::size_t First() const { return first_; }
+    const NameSignature* Signatures() const { return segment_->signatures; }
+    // Whether run `run` of the segment may hold a name containing the query.
+    bool RunMayHold(const PairQuery& query, std::size_t run) const {
+        for (std::size_t k = 0; k < query.wordCount; ++k) {
+            if ((segment_->pairWords[query.word[k]][run] & query.bits[k]) != query.bits[k])
+                return false;
+        }
+        return true;
     }
-    return true;
-}
+
+  private:
+    const RecordSegment* segment_;
+    std::size_t first_;
+};
 
 }  // namespace kx

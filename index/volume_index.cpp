@@ -10,8 +10,7 @@ VolumeIndex::~VolumeIndex() {
     StopMonitor();
     // Only now that the monitor no longer reads the journal through it.
     volumeHandle.reset();
-    std::unique_lock<SrwLock> cacheGuard(attributeCacheLock);
-    attributeCache.clear();
+    ForgetAllAttributes();
 }
 
 void VolumeIndex::StopMonitor() {
@@ -27,9 +26,25 @@ void VolumeIndex::StopMonitor() {
     }
 }
 
+AttributeCacheEntry VolumeIndex::CachedAttributes(std::uint64_t frn) const {
+    std::shared_lock<SrwLock> guard(attributeCacheLock_);
+    const auto cached = attributeCache_.find(frn);
+    return cached != attributeCache_.end() ? cached->second : AttributeCacheEntry{};
+}
+
+void VolumeIndex::CacheAttributes(std::uint64_t frn, const AttributeCacheEntry& entry) {
+    std::unique_lock<SrwLock> guard(attributeCacheLock_);
+    attributeCache_[frn] = entry;
+}
+
 void VolumeIndex::ForgetAttributes(std::uint64_t frn) {
-    std::unique_lock<SrwLock> guard(attributeCacheLock);
-    attributeCache.erase(frn);
+    std::unique_lock<SrwLock> guard(attributeCacheLock_);
+    attributeCache_.erase(frn);
+}
+
+void VolumeIndex::ForgetAllAttributes() {
+    std::unique_lock<SrwLock> guard(attributeCacheLock_);
+    attributeCache_.clear();
 }
 
 std::size_t RecordRoomFor(std::size_t count) {
@@ -38,8 +53,8 @@ std::size_t RecordRoomFor(std::size_t count) {
 }
 
 void MarkDead(VolumeIndex& volume, std::uint64_t index) {
-    if (volume.table.MarkDead(static_cast<std::size_t>(index)))
-        volume.deathCounter.fetch_add(1, std::memory_order_relaxed);
+    if (volume.table.SetDead(static_cast<std::size_t>(index)))
+        volume.deathsEver.fetch_add(1, std::memory_order_relaxed);
 }
 
 void VolumeIndex::Compact() {
@@ -47,7 +62,7 @@ void VolumeIndex::Compact() {
     // readers need not wait for its memory to go back to the system.
     FileTable old;
     std::unique_lock<SrwLock> guard(lock);
-    if (table.DeadCount() < kCompactionThreshold)
+    if (table.DeadRecordsHeld() < kCompactionThreshold)
         return;
     FileTable live = table.Compacted();
     old = std::move(table);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/file_reference.h"
+
 namespace kx {
 
 constexpr std::uint32_t FSCTL_ENUM_USN_DATA = 0x000900B3;
@@ -108,17 +110,6 @@ static_assert(offsetof(ReadUsnJournalDataV0, BytesToWaitFor) == 24);
 static_assert(offsetof(ReadUsnJournalDataV0, UsnJournalID) == 32);
 static_assert(sizeof(UsnJournalDataV0) == 56);
 static_assert(sizeof(CreateUsnJournalData) == 16);
-
-// A file reference number: 48-bit MFT record number, 16-bit sequence number on top.
-constexpr std::uint64_t MakeFileReference(std::uint64_t recordNumber, std::uint16_t sequence) {
-    return (static_cast<std::uint64_t>(sequence) << 48) | (recordNumber & 0x0000FFFFFFFFFFFFull);
-}
-constexpr std::uint64_t RecordNumberOf(std::uint64_t frn) {
-    return frn & 0x0000FFFFFFFFFFFFull;
-}
-constexpr std::uint16_t SequenceOf(std::uint64_t frn) {
-    return static_cast<std::uint16_t>(frn >> 48);
-}
 
 constexpr std::uint64_t kRootDirectoryFrn = MakeFileReference(5, 5);
 

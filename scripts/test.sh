@@ -69,6 +69,7 @@ run_ctest() {
   GTEST_OUTPUT="xml:$results/$preset/" ctest --test-dir "build/$preset" --output-on-failure "$@"
 }
 
+step "clang-format" scripts/check-format.sh
 step "linux build" configure_and_build linux
 step "linux tests" run_ctest linux
 step "asan+ubsan build" configure_and_build linux-asan

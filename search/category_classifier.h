@@ -27,10 +27,20 @@ class CategoryClassifier {
     // Bit k set when the record passes category k >= 1: a file whose extension is one of the
     // category's. Directories pass none. Bit 0 is never set.
     std::uint64_t MaskOf(const FileTable& table, const FileRecord& record) const {
-        if (record.IsDirectory() || record.extensionLength == 0 || slots_.empty())
+        if (record.IsDirectory() || slots_.empty())
             return 0;
         const std::size_t length = table.ExtensionLength(record);
-        return MaskOfExtension(table.Name(record), record.nameLength - length, length);
+        if (length == 0)
+            return 0;
+        const NameView name = table.Name(record);
+        return MaskOfExtension(name, name.length - length, length);
+    }
+    // Whether a record of categories `mask` (from MaskOf) passes category >= 1.
+    static bool InCategory(std::uint64_t mask, std::int32_t category) {
+        return category > 0 && ((mask >> category) & 1u) != 0;
+    }
+    bool Passes(const FileTable& table, const FileRecord& record, std::int32_t category) const {
+        return InCategory(MaskOf(table, record), category);
     }
     // The categories of the extension name[from, from + length), folded as it is read.
     std::uint64_t MaskOfExtension(const NameView& name, std::size_t from, std::size_t length) const;

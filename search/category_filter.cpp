@@ -6,8 +6,7 @@
 namespace kx {
 
 std::int32_t CategoryOrAll(std::int32_t category) {
-    const std::shared_ptr<const CategoryList> categories = Sources().categories();
-    return category > 0 && static_cast<std::size_t>(category) < categories->size() ? category : 0;
+    return CategoryOrAll(category, Sources().categories()->size());
 }
 
 std::int32_t SelectedCategoryOrAll() {

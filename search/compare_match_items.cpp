@@ -47,8 +47,6 @@ std::uint64_t FoldedPrefixKey(const NameView& name, std::size_t from) {
 
 bool CompareMatchItems(std::int32_t column, bool ascending, const SortKey& a, const SortKey& b) {
     switch (column) {
-        case kColumnName:
-            return Ordered(ascending, CompareFoldedText(a.name, b.name));
         case kColumnSize:
             if (a.isDirectory != b.isDirectory)
                 return ascending ? a.isDirectory : b.isDirectory;

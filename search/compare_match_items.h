@@ -18,12 +18,12 @@ constexpr std::int32_t kColumnModified = 3;
 constexpr std::int32_t kColumnCreated = 4;
 constexpr std::int32_t kColumnPath = 5;
 
-// One hit as the comparison sees it. The record's name and kind are copied out of the volume
-// table under its lock before the sort starts, because the journal monitor may append to or
-// compact the table while the sort runs; the details (size, times, path) are the hit's.
+// One hit as the comparison of a details column sees it (names are sorted by their own keys,
+// in sort_worker.cpp). The record's kind is copied out of the volume table under its lock
+// before the sort starts, because the journal monitor may append to or compact the table while
+// the sort runs; the details (size, times, path) are the hit's.
 struct SortKey {
     const HitDetails* details = nullptr;
-    std::u16string name;  // filled for the name column only
     bool isDirectory = false;
 };
 
@@ -39,8 +39,8 @@ int CompareFoldedUnits(const char16_t* a, std::size_t aLength, const char16_t* b
 // CompareFoldedText does, except where they are equal, which leaves the order to the rest.
 std::uint64_t FoldedPrefixKey(const NameView& name, std::size_t from);
 
-// True when a goes before b for column and direction. Equal keys compare false both ways;
-// an unknown column compares false.
+// True when a goes before b for a details column (size to path) and direction. Equal keys
+// compare false both ways; any other column compares false.
 bool CompareMatchItems(std::int32_t column, bool ascending, const SortKey& a, const SortKey& b);
 
 }  // namespace kx

@@ -13,7 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include "index/name_pool.h"
 #include "index/name_view.h"
 
 #if defined(__SSE2__)
@@ -103,11 +102,12 @@ struct VectorUnits<char16_t> {
 // the positions where both the first and the last needle unit match, and only those compare the
 // middle, so a typical name is decided in one step and no set-up is paid per call. The loads
 // reach up to 15 bytes past the text's end, which stays inside its chunk: after a name come the
-// next names, and every chunk has NamePool::kReadSlack zero bytes past its end.
+// next names, or the zero bytes a NameView promises past the last one.
 template <typename Unit>
 inline bool ContainsFoldedVector(const Unit* text, std::size_t len, const Unit* units,
                                  const Unit* mask, std::size_t n) {
-    static_assert(NamePool::kReadSlack >= 15, "a vector load may pass the last name by 15 bytes");
+    static_assert(NameView::kReadablePastEnd >= 15,
+                  "a vector load may pass the last name by 15 bytes");
     using Lanes = VectorUnits<Unit>;
     constexpr std::size_t kBytesPerUnit = sizeof(Unit);
     const __m128i first = Lanes::Splat(units[0]);

@@ -4,9 +4,9 @@
 #include <shared_mutex>
 
 #include "platform/file_attributes.h"
-#include "search/search_sources.h"
 #include "search/format_texts.h"
 #include "search/hit_record.h"
+#include "search/search_sources.h"
 
 namespace kx {
 
@@ -26,12 +26,7 @@ void LoadDetails(const HitRef& item, HitDetails& details) {
         // failed query was cached after its deletion, and such a hit must show as gone.
         const FileRecord* newest = volume.table.NewestRecordOf(item.frn);
         if (newest != nullptr) {
-            {
-                std::shared_lock<SrwLock> cacheGuard(volume.attributeCacheLock);
-                const auto cached = volume.attributeCache.find(item.frn);
-                if (cached != volume.attributeCache.end())
-                    entry = cached->second;
-            }
+            entry = volume.CachedAttributes(item.frn);
             if (!entry.loaded) {
                 entry = AttributeCacheEntry{};
                 entry.fullPath = BuildFullPath(volume, *newest);
@@ -42,9 +37,7 @@ void LoadDetails(const HitRef& item, HitDetails& details) {
                     entry.creationTime = data.creationTime;
                 }
                 entry.loaded = true;
-                // Lock order: the table's lock (held) before attributeCacheLock.
-                std::unique_lock<SrwLock> cacheGuard(volume.attributeCacheLock);
-                volume.attributeCache[item.frn] = entry;
+                volume.CacheAttributes(item.frn, entry);
             }
         }
     }
@@ -62,7 +55,6 @@ void LoadDetails(const HitRef& item, HitDetails& details) {
     details.sizeText = isDirectory ? std::u16string() : FormatSize(details.size);
     details.modifiedText = FormatFileTime(details.lastWriteTime);
     details.createdText = FormatFileTime(details.creationTime);
-    details.filledMask = 0x0F;
     details.detailsLoaded = true;
 }
 

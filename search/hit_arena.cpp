@@ -103,28 +103,25 @@ void HitArena::GiveBackList(HitVector&& hits, std::size_t written) {
     // Freed once the mutex is let go: dropped is destroyed after the guard.
 }
 
-HitArena::BlockLease HitArena::TakeBlocks(std::size_t count) {
+HitArena::BlockLease HitArena::TakeBlocks() {
     BlockLease lease(this);
     std::unique_lock<std::mutex> guard(mutex_);
     blocksBack_.wait(guard, [this] { return !blocksOut_; });
     blocksOut_ = true;
-    lease.hits_.swap(blockHits_);
-    lease.narrowed_.swap(blockNarrowed_);
+    lease.hitsOfBlock_.swap(hitsOfBlock_);
+    lease.narrowedOfBlock_.swap(narrowedOfBlock_);
     guard.unlock();
-    // Growing the lists of arrays may throw; the lease then gives back what it holds.
-    if (lease.hits_.size() < count)
-        lease.hits_.resize(count);
-    if (lease.narrowed_.size() < count)
-        lease.narrowed_.resize(count);
-    for (HitVector& hits : lease.hits_)
+    for (HitVector& hits : lease.hitsOfBlock_)
         hits.clear();
-    for (HitVector& hits : lease.narrowed_)
+    for (HitVector& hits : lease.narrowedOfBlock_)
         hits.clear();
     return lease;
 }
 
 HitArena::BlockLease::BlockLease(BlockLease&& other) noexcept
-    : arena_(other.arena_), hits_(std::move(other.hits_)), narrowed_(std::move(other.narrowed_)) {
+    : arena_(other.arena_),
+      hitsOfBlock_(std::move(other.hitsOfBlock_)),
+      narrowedOfBlock_(std::move(other.narrowedOfBlock_)) {
     other.arena_ = nullptr;
 }
 
@@ -133,8 +130,8 @@ HitArena::BlockLease::~BlockLease() {
         return;
     {
         std::lock_guard<std::mutex> guard(arena_->mutex_);
-        arena_->blockHits_.swap(hits_);
-        arena_->blockNarrowed_.swap(narrowed_);
+        arena_->hitsOfBlock_.swap(hitsOfBlock_);
+        arena_->narrowedOfBlock_.swap(narrowedOfBlock_);
         arena_->blocksOut_ = false;
     }
     arena_->blocksBack_.notify_one();
@@ -145,8 +142,8 @@ void HitArena::LetGo() {
     std::lock_guard<std::mutex> guard(mutex_);
     lists_.clear();
     if (!blocksOut_) {
-        blockHits_.clear();
-        blockNarrowed_.clear();
+        hitsOfBlock_.clear();
+        narrowedOfBlock_.clear();
     }
 }
 
@@ -164,7 +161,7 @@ std::size_t HitArena::BytesKept() const {
     std::size_t items = 0;
     for (const KeptList& kept : lists_)
         items += kept.hits.capacity();
-    for (const std::vector<HitVector>* arrays : {&blockHits_, &blockNarrowed_}) {
+    for (const std::vector<HitVector>* arrays : {&hitsOfBlock_, &narrowedOfBlock_}) {
         for (const HitVector& hits : *arrays)
             items += hits.capacity();
     }

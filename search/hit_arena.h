@@ -6,7 +6,9 @@
 // A scan cuts each volume into a block per scan worker. The first block writes straight into
 // the list's array, every other block into an array of its own, and the list's array takes the
 // others' hits when they are joined. So the arena keeps:
-// - the block arrays of one scan, one per block after the first, handed to one scan at a time;
+// - the block arrays of one scan, handed to one scan at a time: for each block, an array of its
+//   hits (none for the first, which writes the list's) and one of its hits in the narrowed
+//   category;
 // - up to four list arrays: the list on screen and the one narrowed to its category, while the
 //   next scan fills two more. A list gives its array back when it is freed.
 // A list that is not a scan's (a sorted copy, a list narrowed by the window) has an array sized
@@ -71,25 +73,27 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     // after a narrow list then writes no fresh page); a fresh one when none kept has the room.
     HitArray TakeList(std::size_t room);
 
-    // The block arrays of one scan, empty, at least `count` of each kind; given back when the
-    // lease ends. One scan at a time: another waits for them, which is short, since a scan that
-    // a newer one overtook stops within 1024 records.
+    // The block arrays of one scan, empty, both indexed by block; given back when the lease
+    // ends. One scan at a time: another waits for them, which is short, since a scan that a
+    // newer one overtook stops within 1024 records.
     class BlockLease {
       public:
         BlockLease(BlockLease&& other) noexcept;
         BlockLease& operator=(BlockLease&&) = delete;
         ~BlockLease();
-        std::vector<HitVector>& hits() { return hits_; }
-        std::vector<HitVector>& narrowed() { return narrowed_; }
+        // hitsOfBlock()[b]: block b's hits (left empty for block 0, which writes the list's);
+        // narrowedOfBlock()[b]: its hits in the narrowed category.
+        std::vector<HitVector>& hitsOfBlock() { return hitsOfBlock_; }
+        std::vector<HitVector>& narrowedOfBlock() { return narrowedOfBlock_; }
 
       private:
         friend class HitArena;
         explicit BlockLease(HitArena* arena) : arena_(arena) {}
         HitArena* arena_;
-        std::vector<HitVector> hits_;
-        std::vector<HitVector> narrowed_;
+        std::vector<HitVector> hitsOfBlock_;
+        std::vector<HitVector> narrowedOfBlock_;
     };
-    BlockLease TakeBlocks(std::size_t count);
+    BlockLease TakeBlocks();
 
     // Frees every kept array that is not in use: what an allocation failure does, since memory
     // is what is short then.
@@ -111,8 +115,8 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     };
     std::vector<KeptList> lists_;  // list arrays at home
     bool blocksOut_ = false;
-    std::vector<HitVector> blockHits_;
-    std::vector<HitVector> blockNarrowed_;
+    std::vector<HitVector> hitsOfBlock_;
+    std::vector<HitVector> narrowedOfBlock_;
 };
 
 // The engine's arena, made by the first caller.

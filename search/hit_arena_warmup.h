@@ -17,8 +17,8 @@ namespace kx {
 std::size_t WarmHitArena(const SearchEngine& engine);
 
 // WarmHitArena on a thread of its own, counted in WorkerThreadsRunning, again after each pause
-// in typing while searches keep overtaking it; without a thread to be had, nothing is warmed. Only a 64-bit process, whose address space has room to keep such
-// arrays, does it.
+// in typing while searches keep overtaking it; without a thread to be had, nothing is warmed. Only
+// a 64-bit process, whose address space has room to keep such arrays, does it.
 void StartHitArenaWarmup(const SearchEngine& engine);
 
 }  // namespace kx

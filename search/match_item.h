@@ -30,7 +30,7 @@ static_assert(sizeof(MatchItem) == 16, "a published hit costs 16 bytes");
 struct HitVolume {
     VolumeIndex* volume = nullptr;  // owned by the SearchEngine for the life of the process
     std::uint64_t renumberGeneration = 0;
-    std::uint64_t deathCount = 0;   // the volume's deathCounter at the scan
+    std::uint64_t deathsEver = 0;   // the volume's deathsEver at the scan
     std::uint64_t recordCount = 0;  // records scanned; later ones were appended since
     // Where this volume's hits stand in a whole scan's list (hits come grouped by volume).
     std::size_t firstHit = 0;
@@ -56,7 +56,6 @@ struct HitDetails {
     std::u16string sizeText;
     std::u16string modifiedText;
     std::u16string createdText;
-    std::uint8_t filledMask = 0;
 };
 
 // Loaded details by hit (volume slot and record position, which a sort or a narrowing keeps),
@@ -113,5 +112,15 @@ struct ResultList {
         return HitRef{volume.volume, item.recordIndex, item.frn, volume.renumberGeneration};
     }
 };
+
+// A list of some of `whole`'s hits (those of a category), in their order: it names the same
+// volumes and shares whole's details, so that a hit's details loaded in one show in both.
+inline SharedResults NarrowedList(const ResultList& whole, HitArray items) {
+    auto narrowed = std::make_shared<ResultList>();
+    narrowed->items = std::move(items);
+    narrowed->volumes = whole.volumes;
+    narrowed->details = whole.details;
+    return narrowed;
+}
 
 }  // namespace kx

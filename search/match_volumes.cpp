@@ -1,6 +1,5 @@
-// The scan behind every keystroke: every record of every volume, each volume split into blocks
-// that every core scans at once, or, when the new query extends the one before, only that
-// query's hits and what was appended since.
+#include "search/match_volumes.h"
+
 #include <array>
 #include <climits>
 #include <mutex>
@@ -16,7 +15,6 @@
 #include "search/pair_run_filter.h"
 #include "search/parallel_blocks.h"
 #include "search/scan_blocks.h"
-#include "search/search_run.h"
 #include "search/signature_filter.h"
 
 namespace kx {
@@ -35,18 +33,37 @@ inline bool StillCurrent(std::uint64_t generation) {
     return SearchGeneration.load(std::memory_order_relaxed) == generation;
 }
 
+// What every volume's scan reads: the query in the forms the passes use, and the categories.
+struct Scanning {
+    explicit Scanning(const ScanRequest& request)
+        : folded(FoldAscii(request.query)),
+          needle(folded),
+          needed(NameSignatureOf(folded.data(), folded.size())),
+          pairQuery(PairQueryOf(folded.data(), folded.size())),
+          generation(request.generation),
+          classifier(ScanCategories()),
+          counting(request.countCategories && classifier.Usable()),
+          category(counting ? CategoryOrAll(request.category, classifier.CategoryCount()) : 0),
+          previous(request.previous) {}
+
+    const std::u16string folded;
+    const FoldedNeedle needle;
+    const NameSignature needed;  // the query's signature
+    const PairQuery pairQuery;   // the query's letter pairs; empty: no run is ruled out
+    const std::uint64_t generation;
+    const CategoryClassifier classifier;
+    const bool counting;          // hits are counted per category as they are found
+    const std::int32_t category;  // narrowed list wanted for it; 0 for none
+    const ResultList* previous;
+};
+
 // What every block of one volume reads.
 struct VolumeScan {
-    const FileTable* table;
-    NameSignature needed;  // the query's signature
-    PairQuery pairQuery;   // the query's letter pairs; empty: no run is ruled out
+    const Scanning& scanning;
+    const FileTable& table;
     std::uint16_t slot;
-    const FoldedNeedle* needle;
-    std::uint64_t generation;
-    const CategoryClassifier* classifier;  // null: nothing is counted or narrowed
-    std::int32_t category;                 // narrowed list wanted for it; 0 for none
-    const MatchItem* previous;             // the earlier hits, for candidate blocks
-    std::atomic<bool>* cancelled;
+    const MatchItem* previous;  // the earlier hits, for candidate blocks
+    std::atomic<bool>& cancelled;
 };
 
 // Why this is fast: records are visited in memory order and names were appended in the same
@@ -60,13 +77,13 @@ inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& reco
                     std::size_t index) {
     const MatchItem item{record.frn, static_cast<std::uint32_t>(index), scan.slot, 0};
     block.hits.push_back(item);
-    if (scan.classifier == nullptr)
+    if (!scan.scanning.counting)
         return;
     ++block.counts[0];
-    std::uint64_t mask = scan.classifier->MaskOf(*scan.table, record);
+    std::uint64_t mask = scan.scanning.classifier.MaskOf(scan.table, record);
     if (mask == 0)
         return;
-    if (scan.category > 0 && ((mask >> scan.category) & 1u) != 0)
+    if (CategoryClassifier::InCategory(mask, scan.scanning.category))
         block.narrowed.push_back(item);
     while (mask != 0) {
         ++block.counts[static_cast<std::size_t>(__builtin_ctzll(mask))];
@@ -75,44 +92,29 @@ inline void TakeHit(const VolumeScan& scan, Block& block, const FileRecord& reco
 }
 
 inline bool Matches(const VolumeScan& scan, const FileRecord& record) {
-    return !record.IsDead() && ContainsFolded(scan.table->Name(record), *scan.needle);
+    return !record.IsDead() && ContainsFolded(scan.table.Name(record), scan.scanning.needle);
 }
 
 // How far ahead of the candidate being tested the scan asks for a candidate's name: far
 // enough for the name to arrive from memory while the ones before it are tested.
 constexpr std::size_t kNamesAhead = 16;
 
-// A 24-byte record crosses a cache line in a third of the cases, and a name often does too:
-// both ends are asked for.
-inline void AskForRecord(const FileRecord& record) {
-    __builtin_prefetch(&record.frn);
-    __builtin_prefetch(&record.flags);
-}
-inline void AskForName(const FileTable& table, const FileRecord& record) {
-    const std::uint8_t* name = table.Names().At(record.NameOffset());
-    __builtin_prefetch(name);
-    __builtin_prefetch(name + (record.IsWide() ? 2u : 1u) * record.nameLength);
-}
-
-inline NameSignature SignatureOf(const FileTable& table, std::size_t index) {
-    return table.Segment(index >> kSegmentShift).signatures[index & (kSegmentRecords - 1)];
-}
-
 // The positions of [from, to) whose name may hold every unit of the query, into `picked`;
 // their records are asked for at once. A whole scan's [from, to) lies in one segment. False
 // when the program is closing.
 bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from, std::size_t to,
                     std::uint32_t* picked, std::size_t& count) {
-    const FileTable& table = *scan.table;
+    const FileTable& table = scan.table;
+    const NameSignature needed = scan.scanning.needed;
     if (!block.typingAhead) {
-        const std::size_t base = from & ~(kSegmentRecords - 1);
-        if (!PickByPairsAndSignature(
-                table.Segment(from >> kSegmentShift), scan.pairQuery, scan.needed, from - base,
-                to - base, static_cast<std::uint32_t>(base), picked, count, ExitRequested)) {
+        const SegmentView segment = table.SegmentOf(from);
+        if (!PickByPairsAndSignature(segment, scan.scanning.pairQuery, needed,
+                                     from - segment.First(), to - segment.First(), picked, count,
+                                     ExitRequested)) {
             return false;
         }
         for (std::size_t j = 0; j < count; ++j)
-            AskForRecord(table.Record(picked[j]));
+            table.PrefetchRecord(table.Record(picked[j]));
         return true;
     }
     // Typing ahead: the earlier hits' positions, gathered.
@@ -121,9 +123,9 @@ bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from
         if (ExitRequested.load(std::memory_order_relaxed))
             return false;
         const std::size_t index = scan.previous[k].recordIndex;
-        if ((SignatureOf(table, index) & scan.needed) == scan.needed) {
+        if ((table.Signature(index) & needed) == needed) {
             picked[count++] = static_cast<std::uint32_t>(index);
-            AskForRecord(table.Record(index));
+            table.PrefetchRecord(table.Record(index));
         }
     }
     return true;
@@ -133,13 +135,13 @@ bool PickCandidates(const VolumeScan& scan, const Block& block, std::size_t from
 // next chunk's candidates once this chunk's run out.
 void TestCandidates(const VolumeScan& scan, Block& block, const std::uint32_t* picked,
                     std::size_t count, const std::uint32_t* next, std::size_t nextCount) {
-    const FileTable& table = *scan.table;
+    const FileTable& table = scan.table;
     for (std::size_t j = 0; j < count; ++j) {
         const std::size_t ahead = j + kNamesAhead;
         if (ahead < count)
-            AskForName(table, table.Record(picked[ahead]));
+            table.PrefetchName(table.Record(picked[ahead]));
         else if (ahead - count < nextCount)
-            AskForName(table, table.Record(next[ahead - count]));
+            table.PrefetchName(table.Record(next[ahead - count]));
         const FileRecord& record = table.Record(picked[j]);
         if (Matches(scan, record))
             TakeHit(scan, block, record, picked[j]);
@@ -162,7 +164,8 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
     std::size_t sinceCheck = kGenerationCheckInterval;
     for (std::size_t chunk = block.begin; chunk < block.end; chunk = chunkEnd) {
         if (sinceCheck >= kGenerationCheckInterval) {
-            if (!StillCurrent(scan.generation) || scan.cancelled->load(std::memory_order_relaxed)) {
+            if (!StillCurrent(scan.scanning.generation) ||
+                scan.cancelled.load(std::memory_order_relaxed)) {
                 return false;
             }
             sinceCheck = 0;
@@ -170,7 +173,7 @@ bool ScanBlock(const VolumeScan& scan, Block& block) {
         chunkEnd = block.end - chunk < kChunkRecords ? block.end : chunk + kChunkRecords;
         if (!block.typingAhead) {
             // A chunk of a whole scan stays inside one segment.
-            const std::size_t segmentEnd = (chunk | (kSegmentRecords - 1)) + 1;
+            const std::size_t segmentEnd = FileTable::SegmentEnd(chunk);
             if (chunkEnd > segmentEnd)
                 chunkEnd = segmentEnd;
         }
@@ -212,32 +215,6 @@ const HitVolume* NarrowableVolume(const ResultList* previous, const std::u16stri
     return &before;
 }
 
-// What every volume's scan reads: the query in the forms the passes use, and the categories.
-struct Scanning {
-    Scanning(const std::u16string& query, std::uint64_t scanGeneration, const ScanOptions& options)
-        : folded(FoldAscii(query)),
-          needle(folded),
-          needed(NameSignatureOf(folded.data(), folded.size())),
-          pairQuery(PairQueryOf(folded.data(), folded.size())),
-          generation(scanGeneration),
-          classifier(ScanCategories()),
-          previous(options.previous) {
-        if (classifier.Usable() && options.countCategories && options.category > 0 &&
-            static_cast<std::size_t>(options.category) < classifier.CategoryCount()) {
-            category = options.category;
-        }
-    }
-
-    const std::u16string folded;
-    const FoldedNeedle needle;
-    const NameSignature needed;
-    const PairQuery pairQuery;
-    const std::uint64_t generation;
-    const CategoryClassifier classifier;
-    std::int32_t category = 0;  // narrowed list wanted for it; 0 for none
-    const ResultList* previous;
-};
-
 // Scans one volume under one shared hold of its lock, so that every block sees the same table;
 // the helper threads read under the hold of this thread, which joins them before it lets go.
 void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& blocks,
@@ -249,7 +226,7 @@ void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& block
     {
         std::shared_lock<SrwLock> guard(volume.lock);
         entry.renumberGeneration = volume.renumberGeneration.load();
-        entry.deathCount = volume.deathCounter.load();
+        entry.deathsEver = volume.deathsEver.load();
         // A hit keeps its position in 32 bits: no table holds four billion records.
         const std::size_t count = std::min<std::size_t>(volume.table.Size(), UINT32_MAX);
         entry.recordCount = count;
@@ -261,16 +238,9 @@ void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& block
         } else {
             AddBlocks(blocks, arrays, false, 0, count);
         }
-        const VolumeScan scan{&volume.table,
-                              scanning.needed,
-                              scanning.pairQuery,
-                              static_cast<std::uint16_t>(slot),
-                              &scanning.needle,
-                              scanning.generation,
-                              counts != nullptr ? &scanning.classifier : nullptr,
-                              scanning.category,
+        const VolumeScan scan{scanning, volume.table, static_cast<std::uint16_t>(slot),
                               before != nullptr ? scanning.previous->items.begin() : nullptr,
-                              &cancelled};
+                              cancelled};
         RunBlocks(blocks.size() - firstBlock, [&](std::size_t k) {
             if (!ScanBlock(scan, blocks[firstBlock + k]))
                 cancelled.store(true);
@@ -292,19 +262,13 @@ void ScanVolume(VolumeIndex& volume, std::size_t slot, std::vector<Block>& block
 
 }  // namespace
 
-ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
-                        std::uint64_t generation) {
-    return MatchVolumes(engine, query, generation, ScanOptions{});
-}
-
-ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
-                        std::uint64_t generation, const ScanOptions& options) {
+ResultList MatchVolumes(const SearchEngine& engine, const ScanRequest& request) {
     ResultList result;
     if (!engine.ready.load() || ExitRequested.load())
         return result;
-    const Scanning scanning(query, generation, options);
+    const Scanning scanning(request);
     std::shared_ptr<ScanCounts> counts;
-    if (options.countCategories && scanning.classifier.Usable()) {
+    if (scanning.counting) {
         counts = std::make_shared<ScanCounts>();
         counts->categoriesIdentity = scanning.classifier.Identity();
         counts->categoryCount = scanning.classifier.CategoryCount();
@@ -312,7 +276,7 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
 
     HitArena& arena = *HitArenaOf(engine);
     ScanArrays arrays{arena.TakeList(kReserveRoom ? RecordRoomFor(engine.RecordCount()) : 0),
-                      arena.TakeBlocks(0)};
+                      arena.TakeBlocks()};
     std::vector<Block> blocks;
     std::atomic<bool> cancelled{false};
     try {
@@ -327,11 +291,7 @@ ResultList MatchVolumes(const SearchEngine& engine, const std::u16string& query,
         }
         JoinHits(blocks);
         if (scanning.category > 0) {
-            auto narrowed = std::make_shared<ResultList>();
-            narrowed->items = JoinNarrowed(blocks, arena);
-            narrowed->volumes = result.volumes;
-            narrowed->details = result.details;
-            result.narrowed = std::move(narrowed);
+            result.narrowed = NarrowedList(result, JoinNarrowed(blocks, arena));
             result.narrowedCategory = scanning.category;
         }
         ReturnBlocks(blocks, arrays);

@@ -6,25 +6,26 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "index/record_segment.h"
+#include "index/file_table.h"
 #include "search/signature_filter.h"
 
 namespace kx {
 
-// As PickBySignature over records [from, to) of one segment, whose first record is the table's
-// record `base`, reading only the runs that may hold the query's pairs.
-inline bool PickByPairsAndSignature(const RecordSegment& segment, const PairQuery& query,
+// As PickBySignature over records [from, to) of one segment (positions within it), reading
+// only the runs that may hold the query's pairs. Picked records are the table's indexes.
+inline bool PickByPairsAndSignature(const SegmentView& segment, const PairQuery& query,
                                     NameSignature needed, std::size_t from, std::size_t to,
-                                    std::uint32_t base, std::uint32_t* picked, std::size_t& count,
+                                    std::uint32_t* picked, std::size_t& count,
                                     const std::atomic<bool>& stop) {
-    const NameSignature* signatures = segment.signatures;
+    const NameSignature* signatures = segment.Signatures();
+    const auto base = static_cast<std::uint32_t>(segment.First());
     if (query.Empty())
         return PickBySignature(signatures, needed, from, to, base, picked, count, stop);
     count = 0;
     const auto runEnd = [](std::size_t k) { return (k / kPairRunRecords + 1) * kPairRunRecords; };
     std::size_t k = from;
     while (k < to) {
-        while (k < to && !RunMayHold(segment, query, k / kPairRunRecords)) {
+        while (k < to && !segment.RunMayHold(query, k / kPairRunRecords)) {
             if (stop.load(std::memory_order_relaxed))
                 return false;
             k = runEnd(k);
@@ -33,7 +34,7 @@ inline bool PickByPairsAndSignature(const RecordSegment& segment, const PairQuer
             break;
         // Neighbouring runs that may hold it are read in one call, a vector at a time.
         std::size_t end = runEnd(k);
-        while (end < to && RunMayHold(segment, query, end / kPairRunRecords))
+        while (end < to && segment.RunMayHold(query, end / kPairRunRecords))
             end = runEnd(end);
         if (end > to)
             end = to;

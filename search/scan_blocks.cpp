@@ -11,23 +11,20 @@ void AddBlocks(std::vector<Block>& blocks, ScanArrays& arrays, bool typingAhead,
         return;
     const std::size_t length = end - begin;
     const std::size_t parts = length >= kParallelAbove ? WorkerCount() : 1;
-    std::vector<HitVector>& kept = arrays.lease.hits();
-    std::vector<HitVector>& keptNarrowed = arrays.lease.narrowed();
+    std::vector<HitVector>& hitsOfBlock = arrays.lease.hitsOfBlock();
+    std::vector<HitVector>& narrowedOfBlock = arrays.lease.narrowedOfBlock();
     for (std::size_t p = 0; p < parts; ++p) {
         const std::size_t b = blocks.size();
-        if (b >= keptNarrowed.size())
-            keptNarrowed.resize(b + 1);
-        if (b > 0 && b - 1 >= kept.size())
-            kept.resize(b);
+        if (b >= hitsOfBlock.size())
+            hitsOfBlock.resize(b + 1);
+        if (b >= narrowedOfBlock.size())
+            narrowedOfBlock.resize(b + 1);
         Block& block = blocks.emplace_back();
         block.typingAhead = typingAhead;
         block.begin = begin + length * p / parts;
         block.end = begin + length * (p + 1) / parts;
-        block.narrowed = std::move(keptNarrowed[b]);
-        if (b == 0)
-            block.hits = std::move(arrays.list.vector());
-        else
-            block.hits = std::move(kept[b - 1]);
+        block.hits = std::move(b == 0 ? arrays.list.vector() : hitsOfBlock[b]);
+        block.narrowed = std::move(narrowedOfBlock[b]);
         // A block can hit each record (or earlier hit) it reads.
         if (kReserveRoom || typingAhead) {
             if (b > 0)
@@ -39,11 +36,8 @@ void AddBlocks(std::vector<Block>& blocks, ScanArrays& arrays, bool typingAhead,
 
 void ReturnBlocks(std::vector<Block>& blocks, ScanArrays& arrays) {
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-        if (b == 0)
-            arrays.list.vector() = std::move(blocks[b].hits);
-        else
-            arrays.lease.hits()[b - 1] = std::move(blocks[b].hits);
-        arrays.lease.narrowed()[b] = std::move(blocks[b].narrowed);
+        (b == 0 ? arrays.list.vector() : arrays.lease.hitsOfBlock()[b]) = std::move(blocks[b].hits);
+        arrays.lease.narrowedOfBlock()[b] = std::move(blocks[b].narrowed);
     }
 }
 

@@ -3,30 +3,29 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "common/messages.h"
 #include "common/process_state.h"
-#include "search/category_filter.h"
 #include "search/hit_arena.h"
+#include "search/search_sources.h"
 #include "search/search_state.h"
+#include "search/worker_thread.h"
 
 namespace kx {
 
 namespace {
 
-// Thread entry: owns the request. An allocation failure ends this search like an overtaken
+// Thread entry. An allocation failure ends this search like an overtaken
 // one, publishing nothing, instead of terminating the process from a detached thread; the
 // hit arrays kept for later searches are given back, since memory is what is short.
-void SearchThread(SearchEngine* engine, std::unique_ptr<SearchRequest> request) {
+void SearchThread(SearchEngine& engine, const ScanRequest& request) {
     try {
-        RunSearch(*engine, *request);
+        RunSearch(engine, request);
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
-        HitArenaOf(*engine)->LetGo();
+        HitArenaOf(engine)->LetGo();
     }
-    WorkerThreadsRunning.fetch_sub(1);
 }
 
 }  // namespace
@@ -46,29 +45,23 @@ bool StartSearch(SearchEngine& engine, const std::u16string& query) {
         PostToWindow(MainWindow.load(), WM_SEARCH_DONE, generation, 0);
         return true;
     }
-    auto request = std::make_unique<SearchRequest>();
-    request->query = query;
-    request->generation = generation;
-    request->category = SelectedCategoryOrAll();
-    // Counted before the start, so that a waiter never sees 0 while a thread is starting.
-    WorkerThreadsRunning.fetch_add(1);
-    try {
-        // If the thread cannot start, its copy of the arguments (the request) is freed here.
-        std::thread(SearchThread, &engine, std::move(request)).detach();
-    } catch (const std::system_error&) {
-        WorkerThreadsRunning.fetch_sub(1);
-        return false;
-    }
-    return true;
+    ScanRequest request;
+    request.query = query;
+    request.generation = generation;
+    // Clamped by the scan, against the category list it classifies with.
+    request.category = Sources().selectedCategory();
+    return StartCountedWorker(
+        [&engine, request = std::move(request)] { SearchThread(engine, request); });
 }
 
-void RunSearch(SearchEngine& engine, const SearchRequest& request) {
+void RunSearch(SearchEngine& engine, const ScanRequest& request) {
     SharedResults published;
     {
         // The list shown now, for typing ahead; held only while scanning.
         const SharedResults shown = TakeCurrentResults();
-        published = std::make_shared<ResultList>(MatchVolumes(
-            engine, request.query, request.generation, ScanOptions{request.category, shown.get()}));
+        ScanRequest scan = request;
+        scan.previous = shown.get();
+        published = std::make_shared<ResultList>(MatchVolumes(engine, scan));
     }
     SharedResults previous;
     {

@@ -21,6 +21,7 @@
 #include "search/parallel_blocks.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
+#include "search/worker_thread.h"
 
 namespace kx {
 
@@ -45,14 +46,13 @@ void PostProgress(std::uint64_t generation, std::size_t handled, std::size_t cou
 
 // An allocation failure ends the sort without publishing, instead of terminating the process
 // from a detached thread; the hit arrays kept for later searches are given back.
-void SortThread(std::unique_ptr<SortRequest> request) {
+void SortThread(const SortRequest& request) {
     try {
-        SortWorker(*request);
+        SortWorker(request);
     } catch (const std::bad_alloc&) {
         OutOfMemoryFailures.fetch_add(1);
         HitArenaOf(SearchEngineInUse())->LetGo();
     }
-    WorkerThreadsRunning.fetch_sub(1);
 }
 
 // Hits are loaded in chunks claimed by every core; the sort thread itself walks the hits in
@@ -205,15 +205,10 @@ SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
             continue;
         readLock.Hold(hit.volume);
         const FileRecord* record = FindHitRecord(*hit.volume, hit);
-        if (record != nullptr &&
-            ((classifier.MaskOf(hit.volume->table, *record) >> category) & 1u) != 0)
+        if (record != nullptr && classifier.Passes(hit.volume->table, *record, category))
             items.push_back(sorted.items[i]);
     }
-    auto narrowed = std::make_shared<ResultList>();
-    narrowed->items = HitArray(std::move(items));
-    narrowed->volumes = sorted.volumes;
-    narrowed->details = sorted.details;
-    return narrowed;
+    return NarrowedList(sorted, HitArray(std::move(items)));
 }
 
 }  // namespace
@@ -238,16 +233,11 @@ bool StartSort(std::int32_t column) {
         }
         generation = SearchGeneration.fetch_add(1) + 1;
     }
-    auto request = std::make_unique<SortRequest>();
-    request->generation = generation;
-    request->column = column;
-    request->category = SelectedCategoryOrAll();
-    // Counted before the start, so that a waiter never sees 0 while a thread is starting.
-    WorkerThreadsRunning.fetch_add(1);
-    try {
-        std::thread(SortThread, std::move(request)).detach();
-    } catch (const std::system_error&) {
-        WorkerThreadsRunning.fetch_sub(1);
+    SortRequest request;
+    request.generation = generation;
+    request.column = column;
+    request.category = SelectedCategoryOrAll();
+    if (!StartCountedWorker([request] { SortThread(request); })) {
         std::lock_guard<std::mutex> guard(ResultsLock);
         SortColumn.store(previousColumn);
         SortAscending.store(previousAscending);

@@ -29,7 +29,7 @@ class WalkFilter {
             return true;
         if (!usable_)
             return RecordPassesCategory(table, record, category_);
-        return ((classifier_.MaskOf(table, record) >> category_) & 1u) != 0;
+        return classifier_.Passes(table, record, category_);
     }
 
   private:
@@ -62,9 +62,6 @@ bool CountsUsable(const ResultList& list, std::int32_t category) {
 
 // Walks the current list on this thread: only when the worker's narrowed list cannot be used.
 SharedResults NarrowHere(const ResultList& current, std::int32_t category) {
-    auto visible = std::make_shared<ResultList>();
-    visible->volumes = current.volumes;
-    visible->details = current.details;
     const WalkFilter filter(category);
     VolumeReadLock readLock;  // lock order: VisibleLock, then a volume's lock
     // Held while shown, so sized for what it holds: counted first. This walk is the rare one
@@ -81,8 +78,7 @@ SharedResults NarrowHere(const ResultList& current, std::int32_t category) {
         if (passes[i])
             items.push_back(current.items[i]);
     }
-    visible->items = HitArray(std::move(items));
-    return visible;
+    return NarrowedList(current, HitArray(std::move(items)));
 }
 
 }  // namespace
@@ -120,6 +116,15 @@ SharedResults GetVisibleResults() {
     VisibleCategory = category;
     DisplayedCount.store(static_cast<std::int64_t>(visible->size()));
     return visible;
+}
+
+std::int64_t ShowNewResults(const SharedResults& results) {
+    const std::int64_t rows =
+        results ? static_cast<std::int64_t>(CountHits(*results, SelectedCategoryOrAll(), false))
+                : 0;
+    DisplayedCount.store(rows);
+    DropVisibleResults();
+    return rows;
 }
 
 void DropVisibleResults() {
@@ -199,7 +204,7 @@ std::uint64_t CountHits(const ResultList& list, std::int32_t category, bool skip
         const HitVolume& entry = list.volumes[slot];
         const bool moved = entry.volume != nullptr &&
                            (entry.volume->renumberGeneration.load() != entry.renumberGeneration ||
-                            (skipDead && entry.volume->deathCounter.load() != entry.deathCount));
+                            (skipDead && entry.volume->deathsEver.load() != entry.deathsEver));
         changed[slot] = moved;
         anyChanged = anyChanged || moved;
         if (!moved)

@@ -18,8 +18,14 @@ namespace kx {
 SharedResults GetVisibleResults();
 
 // Drops the cached list (under VisibleLock); the next GetVisibleResults rebuilds it. Called by
-// the window on a current WM_SEARCH_DONE and by the tag bar when a tag is chosen.
+// the tag bar when a tag is chosen, and by ShowNewResults.
 void DropVisibleResults();
+
+// The window's part of a current WM_SEARCH_DONE: drops the cached list and sets DisplayedCount
+// to the rows the new one will have in the selected category, from the scan's counts, so that
+// the scroll bar is right before the first paint builds the list. Returns those rows. UI
+// thread only.
+std::int64_t ShowNewResults(const SharedResults& results);
 
 // The details of rows [first, end) of a list as loaded so far (copies, taken under
 // VisibleLock); rows never loaded come back empty.

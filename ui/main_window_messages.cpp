@@ -58,11 +58,7 @@ void OnSearchDone(WPARAM generation, LPARAM resorted) {
     const SharedResults results = TakeCurrentResults();
     // Numbers the worker counted while it scanned: nothing here walks the hits.
     const std::int64_t total = results ? static_cast<std::int64_t>(results->size()) : 0;
-    const std::int64_t shown =
-        results ? static_cast<std::int64_t>(CountHits(*results, SelectedCategoryIndex(), false))
-                : 0;
-    DisplayedCount.store(shown);
-    DropVisibleResults();
+    const std::int64_t shown = ShowNewResults(results);
 
     const bool isResort = resorted == 1;
     const std::wstring title = ResultTitle(total, shown, ReadSearchText().empty(), isResort);

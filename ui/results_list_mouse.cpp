@@ -6,11 +6,12 @@
 #include <string>
 
 #include "platform/win32/wide_string.h"
+#include "search/compare_match_items.h"
 #include "search/details.h"
-#include "search/hit_record.h"
 #include "search/search_state.h"
 #include "search/sort_worker.h"
 #include "search/visible_results.h"
+#include "ui/column_text.h"
 #include "ui/file_actions.h"
 #include "ui/hover_tip.h"
 #include "ui/list_view_state.h"
@@ -62,22 +63,13 @@ std::wstring HoverTextOf(std::int64_t row, int column) {
         return std::wstring();
     const std::size_t position = static_cast<std::size_t>(row);
     const HitRef hit = visible->Hit(position);
-    if (column == 1)
-        return ToWide(CopyHitRecord(hit).name);
-    if (column < 2 || column > 5)
+    // The name needs no details loaded.
+    if (column == kColumnName)
+        return ToWide(ColumnText(hit, HitDetails{}, column));
+    if (column < kColumnSize || column > kColumnPath)
         return std::wstring();
     const HitDetails details = LoadRowDetails(visible, position, position + 1).front();
-    switch (column) {
-        case 2:
-            return CopyHitRecord(hit, false).isDirectory ? std::wstring()
-                                                         : ToWide(details.sizeText);
-        case 3:
-            return ToWide(details.modifiedText);
-        case 4:
-            return ToWide(details.createdText);
-        default:
-            return ToWide(details.fullPath);
-    }
+    return ToWide(ColumnText(hit, details, column));
 }
 
 void TrackMouseLeave(HWND window) {

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "platform/win32/wide_string.h"
+#include "search/compare_match_items.h"
 #include "search/details.h"
-#include "search/hit_record.h"
 #include "search/search_state.h"
 #include "search/visible_results.h"
+#include "ui/column_text.h"
 #include "ui/list_colours.h"
 #include "ui/list_view_state.h"
 #include "ui/results_list.h"
@@ -34,29 +35,12 @@ constexpr std::size_t kCellCapacity = 1024;
 
 std::wstring CellText(const HitRef& item, const HitDetails& details, std::int64_t row, int column) {
     std::wstring text;
-    switch (column) {
-        case 0: {
-            wchar_t number[32];
-            std::swprintf(number, std::size(number), L"%lld", static_cast<long long>(row + 1));
-            text = number;
-            break;
-        }
-        case 1:
-            text = ToWide(CopyHitRecord(item).name);
-            break;
-        case 2:
-            if (!CopyHitRecord(item, false).isDirectory)
-                text = ToWide(details.sizeText);
-            break;
-        case 3:
-            text = ToWide(details.modifiedText);
-            break;
-        case 4:
-            text = ToWide(details.createdText);
-            break;
-        default:
-            text = ToWide(details.fullPath);
-            break;
+    if (column == kColumnRowNumber) {
+        wchar_t number[32];
+        std::swprintf(number, std::size(number), L"%lld", static_cast<long long>(row + 1));
+        text = number;
+    } else {
+        text = ToWide(ColumnText(item, details, column));
     }
     if (text.size() >= kCellCapacity)
         text.resize(kCellCapacity - 1);

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "index/usn_record_reader.h"
 #include "platform/sim/sim_volume_state.h"
 #include "platform/sim/simulated_volume.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace kx::sim {
 

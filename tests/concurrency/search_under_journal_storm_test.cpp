@@ -74,7 +74,7 @@ class JournalStorm {
                 }
             }
         }
-        if (volume_.table.DeadCount() > kCompactionThreshold) {
+        if (volume_.table.DeadRecordsHeld() > kCompactionThreshold) {
             volume_.Compact();
             ++compactions;
         }
@@ -94,8 +94,7 @@ class JournalStorm {
             std::unique_lock<SrwLock> guard(volume_.lock);
             std::swap(volume_.table, table);
             ++volume_.renumberGeneration;
-            std::unique_lock<SrwLock> cacheGuard(volume_.attributeCacheLock);
-            volume_.attributeCache.clear();
+            volume_.ForgetAllAttributes();
         }
         ++rebuilds;
     }

@@ -24,7 +24,7 @@ TEST(Compaction, DropsDeadRecordsAndKeepsLiveOnesInOrder) {
     VolumeIndex volume;
     Fill(volume, 30000, 2);
     const std::size_t before = volume.table.Size();
-    const std::uint64_t dead = volume.table.DeadCount();
+    const std::uint64_t dead = volume.table.DeadRecordsHeld();
     ASSERT_EQ(dead, 15000u);
     std::vector<std::uint64_t> liveFrns;
     std::vector<std::u16string> liveNames;
@@ -39,7 +39,7 @@ TEST(Compaction, DropsDeadRecordsAndKeepsLiveOnesInOrder) {
     volume.Compact();
 
     EXPECT_EQ(volume.table.Size(), before - dead);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
     EXPECT_NE(volume.renumberGeneration, generation);
     for (std::size_t i = 0; i < volume.table.Size(); ++i) {
         ASSERT_EQ(volume.table.Record(i).frn, liveFrns[i]);
@@ -56,7 +56,7 @@ TEST(Compaction, DoesNothingBelowTenThousandDeadRecords) {
     const std::size_t before = volume.table.Size();
     volume.Compact();
     EXPECT_EQ(volume.table.Size(), before);
-    EXPECT_EQ(volume.table.DeadCount(), 9999u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 9999u);
 }
 
 // Signatures, runs and the map are cut by position, so after compaction each must describe the

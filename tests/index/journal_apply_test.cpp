@@ -22,7 +22,7 @@ class JournalApply : public ::testing::Test {
     }
     std::optional<LiveFile> Live(std::uint64_t frn) { return LiveFileOf(volume, frn); }
     void CacheAttributes(std::uint64_t frn) {
-        volume.attributeCache[frn] = AttributeCacheEntry{1, 2, 3, u"C:\\x", true};
+        volume.CacheAttributes(frn, AttributeCacheEntry{1, 2, 3, u"C:\\x", true});
     }
     static constexpr std::uint64_t kDir = MakeFileReference(40, 1);
     static constexpr std::uint64_t kFile = MakeFileReference(41, 3);
@@ -41,14 +41,14 @@ TEST_F(JournalApply, TheThreeRecordsOfOneCreationLeaveOneRecord) {
     Journal(volume, kCreate | kExtend, kFile, kDir, u"new.txt");
     Journal(volume, kCreate | kExtend | kClose, kFile, kDir, u"new.txt");
     EXPECT_EQ(volume.table.Size(), 3u);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
 }
 
 TEST_F(JournalApply, ANewNameDifferingOnlyInCaseReplacesTheRecord) {
     Journal(volume, kCreate, kFile, kDir, u"readme.txt");
     Journal(volume, kNew, kFile, kDir, u"README.txt");
     EXPECT_EQ(Live(kFile)->name, u"README.txt");
-    EXPECT_EQ(volume.table.DeadCount(), 1u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 1u);
     EXPECT_EQ(LiveCount(volume), 3u);
 }
 
@@ -70,8 +70,8 @@ TEST_F(JournalApply, ADeletionMarksDeadAndForgetsCachedAttributes) {
     CacheAttributes(kFile);
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
     EXPECT_FALSE(Live(kFile));
-    EXPECT_EQ(volume.table.DeadCount(), 1u);
-    EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 1u);
+    EXPECT_FALSE(volume.CachedAttributes(kFile).loaded);
     EXPECT_NE(volume.table.IndexOf(kFile), FileTable::kAbsent) << "the map keeps the dead record";
 }
 
@@ -79,8 +79,8 @@ TEST_F(JournalApply, ADeletionOfAnUnknownFileOnlyForgetsItsAttributes) {
     CacheAttributes(kFile);
     Journal(volume, kDelete | kClose, kFile, kDir, u"f.txt");
     EXPECT_EQ(volume.table.Size(), 2u);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
-    EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
+    EXPECT_FALSE(volume.CachedAttributes(kFile).loaded);
 }
 
 TEST_F(JournalApply, ATemporaryFileDeletedBeforeItsCloseLeavesNoGhost) {
@@ -106,14 +106,14 @@ TEST_F(JournalApply, TheSameNameReportedAgainOnlyForgetsAttributes) {
     // Another parent, same name: a live record with an equal name is kept as it is.
     Journal(volume, kNew | kClose, kFile, kRootDirectoryFrn, u"f.txt");
     EXPECT_EQ(volume.table.Size(), 3u);
-    EXPECT_EQ(volume.attributeCache.count(kFile), 0u);
+    EXPECT_FALSE(volume.CachedAttributes(kFile).loaded);
 }
 
 TEST_F(JournalApply, OtherReasonsChangeNothing) {
     AddRecord(volume, kFile, kDir, u"f.txt");
     Journal(volume, kExtend | kClose, kFile, kDir, u"other");
     EXPECT_EQ(volume.table.Size(), 3u);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
 }
 
 TEST_F(JournalApply, AReusedRecordNumberIsAnotherFile) {

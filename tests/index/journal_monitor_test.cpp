@@ -106,13 +106,14 @@ TEST_F(JournalMonitor, CompactsOnceMoreThanTenThousandRecordsAreDead) {
     ASSERT_TRUE(CaughtUp());
     {
         std::shared_lock<SrwLock> guard(volume->lock);
-        EXPECT_EQ(volume->table.DeadCount(), 10000u) << "exactly ten thousand triggers nothing";
+        EXPECT_EQ(volume->table.DeadRecordsHeld(), 10000u)
+            << "exactly ten thousand triggers nothing";
     }
     simVolume->Delete(files[10000]);
     ASSERT_TRUE(CaughtUp());
     ASSERT_TRUE(Eventually([&] {
         std::shared_lock<SrwLock> guard(volume->lock);
-        return volume->table.DeadCount() == 0;
+        return volume->table.DeadRecordsHeld() == 0;
     }));
     std::shared_lock<SrwLock> guard(volume->lock);
     EXPECT_EQ(volume->table.Size(), LiveCount(*volume));

@@ -33,11 +33,8 @@ std::vector<std::uint64_t> ReferenceRun(const VolumeIndex& volume, std::size_t r
 }
 
 std::vector<std::uint64_t> RunOf(const FileTable& table, std::size_t run) {
-    const std::size_t segment = run / kSegmentRuns;
-    std::vector<std::uint64_t> words;
-    for (std::size_t w = 0; w < kPairWords; ++w)
-        words.push_back(table.Segment(segment).pairWords[w][run % kSegmentRuns]);
-    return words;
+    const PairSet pairs = table.RunPairs(run);
+    return std::vector<std::uint64_t>(pairs.begin(), pairs.end());
 }
 
 TEST(NamePairRuns, EachRunHoldsExactlyTheLetterPairsOfItsNamesAppendedOrCompacted) {
@@ -71,12 +68,12 @@ TEST(NamePairRuns, RulesOutOnlyWholeRunsThatLackAPairOfTheQuery) {
     const auto query = [](const std::u16string& text) {
         return PairQueryOf(text.data(), text.size());
     };
-    const RecordSegment& segment = volume.table.Segment(0);
-    EXPECT_TRUE(RunMayHold(segment, query(u"ev"), 0));
-    EXPECT_FALSE(RunMayHold(segment, query(u"ev"), 1));
-    EXPECT_FALSE(RunMayHold(segment, query(u"event.lox"), 0));  // "lo", "ox": no "ox"
-    EXPECT_TRUE(RunMayHold(segment, query(u"t.l"), 1));         // no letter pair: nothing ruled out
-    EXPECT_FALSE(RunMayHold(segment, query(u"zz"), 0));
+    const SegmentView segment = volume.table.SegmentOf(0);
+    EXPECT_TRUE(segment.RunMayHold(query(u"ev"), 0));
+    EXPECT_FALSE(segment.RunMayHold(query(u"ev"), 1));
+    EXPECT_FALSE(segment.RunMayHold(query(u"event.lox"), 0));  // "lo", "ox": no "ox"
+    EXPECT_TRUE(segment.RunMayHold(query(u"t.l"), 1));         // no letter pair: nothing ruled out
+    EXPECT_FALSE(segment.RunMayHold(query(u"zz"), 0));
 }
 
 TEST(NamePairRuns, AQueryKeepsOnlyItsLetterPairsInTheWordsTheyFallIn) {

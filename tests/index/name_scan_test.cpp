@@ -36,7 +36,7 @@ struct SmallChunkEngine {
 
     std::vector<std::uint64_t> Hits(const std::u16string& query) {
         std::vector<std::uint64_t> hits;
-        for (const MatchItem& item : MatchVolumes(engine, query, SearchGeneration.load()).items)
+        for (const MatchItem& item : MatchVolumes(engine, {query, SearchGeneration.load()}).items)
             hits.push_back(item.recordIndex);
         return hits;
     }

@@ -148,7 +148,7 @@ class JournalRecordOutOfMemory : public OutOfMemory {
     void ExpectUnchanged(std::size_t recordCount) {
         std::shared_lock<SrwLock> guard(volume.lock);
         EXPECT_EQ(volume.table.Size(), recordCount);
-        EXPECT_EQ(volume.table.DeadCount(), 0u);
+        EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
         EXPECT_EQ(volume.table.IndexOf(renamedFrn), renamedIndex);
         EXPECT_FALSE(volume.table.Record(renamedIndex).IsDead());
         EXPECT_EQ(volume.table.IndexOf(kNewFrn), FileTable::kAbsent);

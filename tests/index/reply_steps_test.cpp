@@ -43,7 +43,7 @@ TEST(JournalReply, ABatchTakesItsNextUsnAndCompactsOnlyPastTenThousandDead) {
                        FILE_ATTRIBUTE_ARCHIVE_BIT, USN_REASON_FILE_DELETE);
     ProcessJournalReply(volume, first.data(), first.size());
     EXPECT_EQ(volume.nextUsn, 600);
-    EXPECT_EQ(volume.table.DeadCount(), 10000u) << "exactly ten thousand triggers nothing";
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 10000u) << "exactly ten thousand triggers nothing";
 
     UsnBytes second(700);
     second.AppendRecord(MakeFileReference(100 + 10000, 1), kRootDirectoryFrn, u"f",
@@ -52,7 +52,7 @@ TEST(JournalReply, ABatchTakesItsNextUsnAndCompactsOnlyPastTenThousandDead) {
                         USN_REASON_FILE_CREATE);
     ProcessJournalReply(volume, second.data(), second.size());
     EXPECT_EQ(volume.nextUsn, 700);
-    EXPECT_EQ(volume.table.DeadCount(), 0u);
+    EXPECT_EQ(volume.table.DeadRecordsHeld(), 0u);
     ASSERT_EQ(volume.table.Size(), 2u);
     EXPECT_EQ(NameOf(volume, 1), u"new.txt");
 }
@@ -90,7 +90,7 @@ TEST(EnumReply, AnFrnReportedTwiceKeepsOnlyItsLastRecordLive) {
     EXPECT_FALSE(table.Record(2).IsDead());
     EXPECT_EQ(table.IndexOf(kFile), 2u);
     EXPECT_EQ(table.MapSize(), 2u);
-    EXPECT_EQ(table.DeadCount(), 1u);
+    EXPECT_EQ(table.DeadRecordsHeld(), 1u);
 }
 
 }  // namespace

@@ -5,12 +5,6 @@
 namespace kx {
 namespace {
 
-SortKey NameKey(const std::u16string& name) {
-    SortKey key;
-    key.name = name;
-    return key;
-}
-
 TEST(TextOrder, FoldsOnlyAsciiLettersAndShorterFirst) {
     EXPECT_EQ(CompareFoldedText(u"README.txt", u"readme.TXT"), 0);
     EXPECT_LT(CompareFoldedText(u"a_b", u"aab"), 0) << "underscore before every small letter";
@@ -21,21 +15,12 @@ TEST(TextOrder, FoldsOnlyAsciiLettersAndShorterFirst) {
     EXPECT_LT(CompareFoldedText(u"\u00C4", u"\u00E4"), 0) << "non-ASCII letters are not folded";
 }
 
-TEST(HitOrder, NameInBothDirectionsWithoutTieBreak) {
-    const SortKey a = NameKey(u"alpha"), b = NameKey(u"Beta"), a2 = NameKey(u"ALPHA");
-    EXPECT_TRUE(CompareMatchItems(kColumnName, true, a, b));
-    EXPECT_FALSE(CompareMatchItems(kColumnName, true, b, a));
-    EXPECT_TRUE(CompareMatchItems(kColumnName, false, b, a));
-    EXPECT_FALSE(CompareMatchItems(kColumnName, true, a, a2));
-    EXPECT_FALSE(CompareMatchItems(kColumnName, true, a2, a));
-}
-
 TEST(HitOrder, SizePutsDirectoriesFirstAscendingAndLastDescending) {
     HitDetails small, big, folder;
     small.size = 10;
     big.size = 20;
     folder.size = 4096;
-    SortKey s{&small, {}, false}, b{&big, {}, false}, d{&folder, {}, true};
+    SortKey s{&small, false}, b{&big, false}, d{&folder, true};
     EXPECT_TRUE(CompareMatchItems(kColumnSize, true, d, s));
     EXPECT_TRUE(CompareMatchItems(kColumnSize, true, s, b));
     EXPECT_FALSE(CompareMatchItems(kColumnSize, true, b, d));
@@ -53,7 +38,7 @@ TEST(HitOrder, TimesAndPathsAndUnknownColumns) {
     recent.lastWriteTime = 200;
     recent.creationTime = 5;
     recent.fullPath = std::u16string(u"C:\\A\\z");
-    const SortKey u{&unreadable, {}, false}, o{&old, {}, false}, r{&recent, {}, false};
+    const SortKey u{&unreadable, false}, o{&old, false}, r{&recent, false};
     EXPECT_TRUE(CompareMatchItems(kColumnModified, true, u, o)) << "time 0 first ascending";
     EXPECT_TRUE(CompareMatchItems(kColumnModified, false, o, u)) << "and last descending";
     EXPECT_TRUE(CompareMatchItems(kColumnModified, true, o, r));

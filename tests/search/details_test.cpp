@@ -35,7 +35,7 @@ class Details : public SearchStateTest {
     };
 
     TestHit Hit(const std::u16string& query) {
-        ResultList hits = MatchVolumes(test.engine, query, CurrentGeneration());
+        ResultList hits = MatchVolumes(test.engine, {query, CurrentGeneration()});
         EXPECT_EQ(hits.size(), 1u) << "query " << hits.size();
         return hits.empty() ? TestHit{} : TestHit{hits.Hit(0), {}};
     }
@@ -60,7 +60,6 @@ TEST_F(Details, FillsPathSizeTimesAndTheirTexts) {
     TestHit item = Hit(u"video");
     Load(item);
     EXPECT_TRUE(item.details.detailsLoaded);
-    EXPECT_EQ(item.details.filledMask, 0x0F);
     EXPECT_EQ(item.details.fullPath, u"C:\\video.mkv");
     EXPECT_EQ(item.details.size, 1048576);
     EXPECT_EQ(item.details.sizeText, u"1.00 MB");
@@ -134,7 +133,7 @@ TEST_F(Details, AfterCompactionAHitNamesItsOwnFileOrNothing) {
     EXPECT_EQ(gone.details.size, 0);
     EXPECT_EQ(gone.details.modifiedText, u"-");
     EXPECT_FALSE(CopyHitRecord(gone.ref).present);
-    EXPECT_EQ(volume->attributeCache.count(goneFrn), 0u) << "nothing is cached for a gone hit";
+    EXPECT_FALSE(volume->CachedAttributes(goneFrn).loaded) << "nothing is cached for a gone hit";
 }
 
 TEST_F(Details, DeletedFileCachedThenCompactedAwayShowsAsGone) {

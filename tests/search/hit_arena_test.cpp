@@ -63,7 +63,11 @@ class Arena : public SearchStateTest {
     }
 
     ResultList Scan(const std::u16string& query) {
-        return MatchVolumes(test.engine, query, CurrentGeneration(), ScanOptions{1, nullptr});
+        ScanRequest request;
+        request.query = query;
+        request.generation = CurrentGeneration();
+        request.category = 1;
+        return MatchVolumes(test.engine, request);
     }
 
     TestEngine test;
@@ -118,8 +122,11 @@ TEST_F(Arena, AWarmupOvertakenByAKeystrokeRunsAgainOnceTypingPauses) {
     // after the pause, a broad letter comes, which must find an array written whole.
     if (sizeof(void*) < 8)
         GTEST_SKIP() << "only a 64-bit process warms its arrays";
-    const auto scan = [this](const std::u16string& query) {
-        return MatchVolumes(test.engine, query, CurrentGeneration(), ScanOptions{});
+    const auto scan = [this](const char16_t* query) {
+        ScanRequest request;
+        request.query = query;
+        request.generation = CurrentGeneration();
+        return MatchVolumes(test.engine, request);
     };
     StartHitArenaWarmup(test.engine);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -136,7 +136,7 @@ class JournalReference : public SearchStateTest {
 };
 
 TEST_F(JournalReference, HitsPathsAndNameOrderFollowTheJournalAndSurviveCompaction) {
-    const std::u16string queries[] = {u"a",    u"Ab",       u".txt",   u"e_",
+    const std::u16string queries[] = {u"a",      u"Ab",      u".txt",   u"e_",
                                       u"\u00e9", u"\u00c9B", u"\u6587", u"\U0001F600"};
     for (int round = 0; round < 2; ++round) {
         for (int change = 0; change < 20000; ++change)
@@ -144,9 +144,9 @@ TEST_F(JournalReference, HitsPathsAndNameOrderFollowTheJournalAndSurviveCompacti
         ASSERT_EQ(WrongPaths(), 0u) << "round " << round;
         for (const std::u16string& query : queries)
             EXPECT_EQ(Differences(query), 0u) << Utf16ToUtf8(query) << ", round " << round;
-        ASSERT_GT(volume->table.DeadCount(), kCompactionThreshold);
+        ASSERT_GT(volume->table.DeadRecordsHeld(), kCompactionThreshold);
         volume->Compact();
-        ASSERT_EQ(volume->table.DeadCount(), 0u);
+        ASSERT_EQ(volume->table.DeadRecordsHeld(), 0u);
         EXPECT_EQ(WrongPaths(), 0u) << "after compaction " << round;
         EXPECT_EQ(Differences(u"b"), 0u) << "after compaction " << round;
     }

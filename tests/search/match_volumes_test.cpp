@@ -8,7 +8,7 @@ namespace {
 using Names = std::vector<std::u16string>;
 
 ResultList Search(const SearchEngine& engine, const std::u16string& query) {
-    return MatchVolumes(engine, query, CurrentGeneration());
+    return MatchVolumes(engine, {query, CurrentGeneration()});
 }
 
 TEST(QueryMatching, FoldsAsciiLettersOnly) {
@@ -108,7 +108,7 @@ TEST(QueryMatching, NothingBeforeReadyNorWhenExitingNorWhenOutdated) {
     EXPECT_TRUE(Search(test.engine, u"data").items.empty());
     test.engine.ready.store(true);
 
-    EXPECT_TRUE(MatchVolumes(test.engine, u"data", CurrentGeneration() + 1).items.empty());
+    EXPECT_TRUE(MatchVolumes(test.engine, {u"data", CurrentGeneration() + 1}).items.empty());
 
     ExitRequested.store(true);
     EXPECT_TRUE(Search(test.engine, u"data").items.empty());

@@ -86,8 +86,11 @@ class ScanReference : public SearchStateTest {
         Journal(volume, USN_REASON_FILE_DELETE | USN_REASON_CLOSE, frn, kRootDirectoryFrn, u"");
     }
 
-    ResultList Scan(const std::u16string& query, const ScanOptions& options = {}) {
-        return MatchVolumes(test.engine, query, CurrentGeneration(), options);
+    // A scan narrowed to `category`, typing ahead from `previous` when it is not null.
+    ResultList Scan(const std::u16string& query, std::int32_t category = 0,
+                    const ResultList* previous = nullptr) {
+        return MatchVolumes(test.engine,
+                            ScanRequest{query, CurrentGeneration(), category, previous});
     }
 
     TestEngine test;
@@ -100,7 +103,7 @@ TEST_F(ScanReference, HitsCountsAndNarrowedListsEqualTheReferenceForEveryCategor
     Volume(u"D:", 500);
     for (const std::u16string query : {u"a", u"AB", u"b_", u"e.t", u".", u"abcabcabcabc"}) {
         for (std::int32_t category = 0; category < 7; ++category) {
-            const ResultList list = Scan(query, ScanOptions{category, nullptr});
+            const ResultList list = Scan(query, category);
             ASSERT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
             const std::size_t inCategory = ReferenceScan(test.engine, query, category).size();
             EXPECT_EQ(CountHits(list, category, false), inCategory);
@@ -118,7 +121,7 @@ TEST_F(ScanReference, LargeVolumesScannedInParallelBlocksKeepRecordOrder) {
     Volume(u"C:", 150000);
     Volume(u"D:", 70000);
     for (const std::u16string query : {u"a", u"bA", u"c_e", u"zzz"}) {
-        const ResultList list = Scan(query, ScanOptions{1, nullptr});
+        const ResultList list = Scan(query, 1);
         EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
         EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
         EXPECT_EQ(CountHits(list, 2, false), ReferenceScan(test.engine, query, 2).size());
@@ -153,7 +156,7 @@ TEST_F(ScanReference, NoHitIsSkippedForNamesAndQueriesOfEveryKind) {
                                       u"AF\u00c9",
                                       std::u16string(1, 0x80)};
     for (const std::u16string& query : queries) {
-        const ResultList list = Scan(query, ScanOptions{1, nullptr});
+        const ResultList list = Scan(query, 1);
         EXPECT_EQ(HitsOf(list), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
         EXPECT_EQ(HitsOf(*list.narrowed), ReferenceScan(test.engine, query, 1));
         EXPECT_EQ(CountHits(list, 2, false), ReferenceScan(test.engine, query, 2).size());
@@ -170,7 +173,7 @@ TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
     for (std::size_t i = 0; i < first.size(); i += 97)
         Kill(*first.Hit(i).volume, first.Hit(i).frn);
     for (const std::u16string query : {u"ab", u"abc", u"AB_", u"xab", u"ab "}) {
-        const ResultList typed = Scan(query, ScanOptions{1, &first});
+        const ResultList typed = Scan(query, 1, &first);
         EXPECT_EQ(HitsOf(typed), ReferenceScan(test.engine, query)) << Utf16ToUtf8(query);
         EXPECT_EQ(HitsOf(*typed.narrowed), ReferenceScan(test.engine, query, 1));
         EXPECT_EQ(CountHits(typed, 1, true), ReferenceScan(test.engine, query, 1).size());
@@ -182,22 +185,16 @@ TEST_F(ScanReference, TypingAheadScansTheLastHitsAndWhatWasAppendedSince) {
 // few, and every record once they are more than a quarter of the table.
 TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
     VolumeIndex& c = Volume(u"C:", 5000);
-    // Writes over the name in the pool, then fixes its signature and run to match.
+    // Writes "abz" over the start of a name without `missing`, through the table's test hook.
     const auto rewriteANonHit = [&](char16_t missing) {
         for (std::size_t j = 1; j < c.table.Size(); ++j) {
             const FileRecord& record = c.table.Record(j);
             const std::u16string folded = FoldAscii(c.table.NameText(record));
-            if (!record.IsDead() && !record.IsWide() && record.nameLength >= 3 &&
+            if (!record.IsDead() && record.nameLength >= 3 &&
                 folded.find(missing) == std::u16string::npos) {
-                auto* units = const_cast<std::uint8_t*>(c.table.Name(record).bytes);
-                units[0] = 'a', units[1] = 'b', units[2] = 'z';
-                auto& segment = const_cast<RecordSegment&>(c.table.Segment(j >> kSegmentShift));
-                const std::size_t slot = j & (kSegmentRecords - 1);
-                segment.signatures[slot] = NameSignatureOf(c.table.Name(record));
-                PairSet pairs{};
-                AddLetterPairs(c.table.Name(record), pairs);
-                for (std::size_t w = 0; w < kPairWords; ++w)
-                    segment.pairWords[w][slot / kPairRunRecords] |= pairs[w];
+                std::u16string name = c.table.NameText(record);
+                name.replace(0, 3, u"abz");
+                c.table.OverwriteNameForTesting(j, name.data());
                 return j;
             }
         }
@@ -213,7 +210,7 @@ TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
                 return true;
         return false;
     };
-    EXPECT_FALSE(found(Scan(u"abz", ScanOptions{0, &few}))) << "only the last hits were read";
+    EXPECT_FALSE(found(Scan(u"abz", 0, &few))) << "only the last hits were read";
     EXPECT_TRUE(found(Scan(u"abz"))) << "a whole scan reads every record";
 
     const ResultList many = Scan(u"a");
@@ -221,7 +218,7 @@ TEST_F(ScanReference, TypingAheadReadsOnlyTheLastHitsWhileTheyAreFew) {
     const std::size_t changedToo = rewriteANonHit(u'a');
     ASSERT_NE(changedToo, 0u);
     bool seen = false;
-    for (const MatchItem& item : Scan(u"abz", ScanOptions{0, &many}).items)
+    for (const MatchItem& item : Scan(u"abz", 0, &many).items)
         seen = seen || item.recordIndex == changedToo;
     EXPECT_TRUE(seen) << "a quarter of the table or more is scanned whole";
 }
@@ -233,13 +230,13 @@ TEST_F(ScanReference, TypingAheadAfterACompactionScansTheRenumberedVolumeWhole) 
     Populate(c, 60000);  // kills 12,000: enough for a compaction
     c.Compact();
     ASSERT_NE(first.volumes[0].renumberGeneration, c.renumberGeneration.load());
-    const ResultList typed = Scan(u"ba", ScanOptions{0, &first});
+    const ResultList typed = Scan(u"ba", 0, &first);
     EXPECT_EQ(HitsOf(typed), ReferenceScan(test.engine, u"ba"));
     // A list that is not a whole scan (sorted, or narrowed) is never used to type ahead.
     ResultList sorted = Scan(u"b");
     sorted.wholeScan = false;
     Populate(d, 100);
-    EXPECT_EQ(HitsOf(Scan(u"ba", ScanOptions{0, &sorted})), ReferenceScan(test.engine, u"ba"));
+    EXPECT_EQ(HitsOf(Scan(u"ba", 0, &sorted)), ReferenceScan(test.engine, u"ba"));
 }
 
 TEST_F(ScanReference, CountsLeaveOutHitsThatDiedAfterTheScanOnlyOnTheirVolume) {
@@ -273,7 +270,7 @@ TEST_F(ScanReference, CountsLeaveOutHitsThatDiedAfterTheScanOnlyOnTheirVolume) {
 
 TEST_F(ScanReference, CountsOfAnotherCategoryListAreNotTrusted) {
     Volume(u"C:", 2000);
-    const ResultList list = Scan(u"a", ScanOptions{1, nullptr});
+    const ResultList list = Scan(u"a", 1);
     SetCategoryCount(2);  // a reset: category 2 no longer exists, category 1 is a new list
     EXPECT_EQ(CountHits(list, 1, false), CountHitsInCategory(list, 1, false));
     EXPECT_EQ(CountHits(list, 2, false), list.size()) << "past the end counts as all files";

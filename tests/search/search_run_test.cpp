@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <new>
 
 #include "search/search_run.h"
+#include "search/worker_thread.h"
 #include "tests/search/message_log.h"
 #include "tests/support/search_state_test.h"
 #include "tests/support/test_engine.h"
@@ -87,7 +89,7 @@ TEST_F(SearchRun, OvertakenWorkerLeavesTheCurrentListAlone) {
     const SharedResults published = TakeCurrentResults();
 
     // A worker whose generation is already outdated when it publishes.
-    SearchRequest outdated{u"odd", first};
+    ScanRequest outdated{u"odd", first};
     SearchGeneration.fetch_add(1);
     RunSearch(test.engine, outdated);
     EXPECT_EQ(TakeCurrentResults(), published);
@@ -100,6 +102,19 @@ TEST_F(SearchRun, NothingIsPublishedOnceExitIsRequested) {
     WaitForWorkers();
     EXPECT_EQ(TakeCurrentResults(), nullptr);
     EXPECT_TRUE(log.Messages().empty());
+}
+
+// A worker that cannot be started for want of memory (here its own move runs out, as the
+// thread's start-up state may) is not counted: a waiter for the workers would wait for ever.
+TEST(StartCountedWorker, AWorkerThatCannotStartForWantOfMemoryIsNotCounted) {
+    struct OutOfMemoryOnMove {
+        OutOfMemoryOnMove() = default;
+        OutOfMemoryOnMove(OutOfMemoryOnMove&&) { throw std::bad_alloc(); }
+        void operator()() const {}
+    };
+    const int before = WorkerThreadsRunning.load();
+    EXPECT_FALSE(StartCountedWorker(OutOfMemoryOnMove{}));
+    EXPECT_EQ(WorkerThreadsRunning.load(), before);
 }
 
 }  // namespace

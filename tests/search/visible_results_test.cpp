@@ -29,7 +29,7 @@ class VisibleList : public SearchStateTest {
 
     void Publish(const std::u16string& query) {
         auto list =
-            std::make_shared<ResultList>(MatchVolumes(test.engine, query, CurrentGeneration()));
+            std::make_shared<ResultList>(MatchVolumes(test.engine, {query, CurrentGeneration()}));
         std::lock_guard<std::mutex> guard(ResultsLock);
         CurrentResults = list;
     }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "index/usn_record_reader.h"
 #include "platform/sim/simulated_volume.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace kx::testing {
 

@@ -57,20 +57,19 @@ inline std::string TableFaults(const FileTable& table, std::size_t recordLimit =
             return at + "a wrong extension length";
         }
         const std::u16string folded = FoldAscii(name);
-        const RecordSegment& segment = table.Segment(i >> kSegmentShift);
-        const std::size_t slot = i & (kSegmentRecords - 1);
-        if (segment.signatures[slot] != NameSignatureOf(folded.data(), folded.size()))
+        if (table.Signature(i) != NameSignatureOf(folded.data(), folded.size()))
             return at + "a signature that is not its name's";
+        const PairSet runPairs = table.RunPairs(i / kPairRunRecords);
         for (std::size_t k = 0; k + 1 < folded.size(); ++k) {
             const int bit = LetterPairBit(folded[k], folded[k + 1]);
             if (bit < 0)
                 continue;
-            const std::uint64_t word = segment.pairWords[bit / 64][slot / kPairRunRecords];
+            const std::uint64_t word = runPairs[static_cast<std::size_t>(bit) / 64];
             if (((word >> (bit % 64)) & 1u) == 0)
                 return at + "a letter pair missing from its run";
         }
     }
-    if (dead != table.DeadCount())
+    if (dead != table.DeadRecordsHeld())
         return "the dead count is not the number of dead records";
     if (distinct.size() != table.MapSize())
         return "the map holds a key that no record carries";

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "index/file_table.h"
-#include "index/usn_record_reader.h"
 #include "platform/process_memory.h"
 #include "platform/usn_layout.h"
+#include "platform/usn_record_reader.h"
 
 namespace {
 

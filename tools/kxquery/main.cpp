@@ -71,8 +71,9 @@ void PrintPaths(const kx::SearchEngine& engine) {
 void PrintCounts(const kx::SearchEngine& engine) {
     for (const kx::VolumeIndex* volume : VolumesByDrive(engine)) {
         std::shared_lock<kx::SrwLock> guard(volume->lock);
-        std::printf("%s %zu %zu\n", kx::Utf16ToUtf8(volume->rootPath).c_str(), volume->table.Size(),
-                    static_cast<std::size_t>(volume->table.Size() - volume->table.DeadCount()));
+        std::printf(
+            "%s %zu %zu\n", kx::Utf16ToUtf8(volume->rootPath).c_str(), volume->table.Size(),
+            static_cast<std::size_t>(volume->table.Size() - volume->table.DeadRecordsHeld()));
     }
 }
 

@@ -27,7 +27,7 @@ struct UsnRecordView {
 enum class UsnReadStatus {
     kRecord,     // *record holds the next version-2 record
     kEnd,        // the records ended exactly at the end of the bytes
-    kMalformed,  // the record at MalformedOffset() cannot be trusted; the rest is dropped
+    kMalformed,  // the record at Offset() cannot be trusted; the rest is dropped
 };
 
 // Walks the records of bytes[begin, end). Records of another major version are skipped.

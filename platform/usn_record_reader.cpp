@@ -1,4 +1,4 @@
-#include "index/usn_record_reader.h"
+#include "platform/usn_record_reader.h"
 
 #include <cstring>
 
