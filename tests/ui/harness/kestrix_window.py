@@ -15,6 +15,7 @@ from tests.ui.harness.xdisplay import Shot
 
 # Matches no name of the fixture volume.
 NO_HITS = "qqzzx"
+WM_LBUTTONDBLCLK = 0x0203  # the tray icon's double-click, which shows the window
 
 
 class KestrixWindow:
@@ -152,7 +153,10 @@ class KestrixWindow:
         category shown, the rows in the volume's order, none selected, scrolled to the top.
 
         A query without hits comes first, so that the wait for text's title cannot be met by
-        the list before it."""
+        the list before it. The window is shown if a test before hid it, and the pointer rests
+        above the list, so that no hover tip of the list before stays."""
+        self.show_window()
+        self.move(3, 3)
         self.search(NO_HITS, 0)
         if any(tag.marked for tag in self.tags()[1:]):
             self.click_tag(0)
@@ -161,6 +165,13 @@ class KestrixWindow:
             self.probe("settext", "")
             return self.state()
         return self.search(text, hits)
+
+    def show_window(self):
+        """Shows the window, as the tray icon's double-click does, if it is hidden."""
+        if self.state().get("visible") != "1":
+            self.probe("tray", WM_LBUTTONDBLCLK)
+            self.wait_state("visible", "1")
+            self.read_client_origin()
 
     def click_tag(self, k):
         tag = self.tag(k)

@@ -13,7 +13,6 @@ from tests.ui.harness.xdisplay import title_pattern
 
 load_tests = driver.load_tests_in_order
 
-WM_LBUTTONDBLCLK = 0x0203
 # The minimise box sends SC_MINIMIZE with low bits set; they must not matter.
 MINIMISE_FROM_BOX = 0xF022
 
@@ -22,11 +21,6 @@ class TrayAndHotkey(popups.Popups, driver.WindowTest):
 
     def ready_title_pattern(self):
         return title_pattern(self.text("ReadyTitle"))
-
-    def show_window(self):
-        if self.state().get("visible") != "1":
-            self.probe("tray", WM_LBUTTONDBLCLK)
-            self.wait_state("visible", "1")
 
     def test_alt_z_hides_and_shows_the_window_over_another_one(self):
         self.show_window()
