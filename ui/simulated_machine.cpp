@@ -28,8 +28,6 @@ namespace kx {
 namespace {
 
 constexpr char kSimulatedDrive = 'C';
-// A trigger or release file is only looked at, never read beyond this.
-constexpr std::uint64_t kMaxMarkerBytes = 1 << 16;
 constexpr std::int64_t kTriggeredFileSize = 4096;
 constexpr auto kTriggerPollInterval = std::chrono::milliseconds(200);
 
@@ -41,9 +39,10 @@ std::optional<std::wstring> EnvironmentValue(const wchar_t* name) {
     return std::wstring(value);
 }
 
-bool FileExists(const std::wstring& path) {
-    std::string ignored;
-    return ReadWholeFile(FromWide(path), &ignored, kMaxMarkerBytes);
+// Existence without opening: a file held open without sharing still exists.
+bool RealPathExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
 // The whole of a fixture file, as large as this process can hold; else why not.
@@ -98,7 +97,7 @@ std::shared_ptr<sim::SimVolume> LoadFixtureVolume(const std::wstring& mftPath) {
 void WhenFileAppears(std::wstring path, std::function<void()> action) {
     std::thread([path = std::move(path), action = std::move(action)] {
         while (!ExitRequested.load()) {
-            if (FileExists(path)) {
+            if (RealPathExists(std::filesystem::path(path))) {
                 action();
                 return;
             }
@@ -118,12 +117,6 @@ std::filesystem::path RealPathOf(const sim::SimVolume& volume, std::uint64_t frn
     const std::u16string below = volume.PathOf(frn);
     const std::wstring root{static_cast<wchar_t>(kSimulatedDrive), L':', L'\\'};
     return std::filesystem::path(root + ToWide(below));
-}
-
-// Existence without opening: a file held open without sharing still exists.
-bool RealPathExists(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
 }
 
 struct WatchedEntry {

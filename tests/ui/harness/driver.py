@@ -348,6 +348,12 @@ class WindowTest(KestrixWindow, unittest.TestCase):
         cls.start_class_program()
         cls.tests_on_window = 1
 
+    def put_back(self, path):
+        """A file the test deleted made again, and the window started anew, so that the
+        simulator (which follows only files there when it starts) lists and watches it."""
+        open(path, "w").close()
+        self.restart_program()
+
     def fresh_window(self):
         """The window as it starts, for a test that checks what a user sees before anything
         else: restarted unless this test is the first on it."""

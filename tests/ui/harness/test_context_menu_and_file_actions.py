@@ -72,13 +72,13 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
         cls.projects = os.path.join(cls.machine.drive_c, "Projects")
         shutil.rmtree(cls.projects, ignore_errors=True)
         os.makedirs(cls.projects)
-        cls.put_back()
+        cls.put_back_prepared()
         # A fresh prefix knows txtfile (Notepad) but does not give .txt that class.
         run_wine(cls.machine.env, "reg", "add", r"HKCR\.txt", "/ve", "/t", "REG_SZ", "/d",
                  "txtfile", "/f")
 
     @classmethod
-    def put_back(cls):
+    def put_back_prepared(cls):
         """The custom filters.ini and the real files at the simulated paths, as the program
         must find them when it starts: it watches only files that exist then."""
         shutil.copyfile(cls.custom, cls.ini)
@@ -89,7 +89,7 @@ class ContextMenuAndFileActions(popups.Popups, driver.WindowTest):
                         os.path.join(cls.projects, "tool.exe"))
 
     def start_again_as_prepared(self):
-        self.put_back()
+        self.put_back_prepared()
         self.restart_program()
 
     # -- Places and steps.

@@ -28,10 +28,6 @@ class SearchAndList(driver.WindowTest):
     def prepare(cls):
         cls.doomed = cls.machine.make_file("Photos", "photo-030.jpg")
 
-    def put_back_doomed(self):
-        self.machine.make_file("Photos", "photo-030.jpg")
-        self.restart_program()
-
     def test_ready_window_before_a_search(self):
         self.fresh_window()
         state = self.state()
@@ -101,7 +97,7 @@ class SearchAndList(driver.WindowTest):
         d = self.defs
         # The file goes from the drive and from the index: the next test gets both back (the
         # simulator follows only files there when it started).
-        self.addCleanup(self.put_back_doomed)
+        self.addCleanup(self.put_back, self.doomed)
         # The last of the 31 rows, not painted yet, so its details are read only now.
         self.start_over("photo", 31)
         os.remove(self.doomed)

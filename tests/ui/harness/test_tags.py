@@ -28,10 +28,6 @@ class TagBar(driver.WindowTest):
     def prepare(cls):
         cls.doomed = cls.machine.make_file("Reports", "report-040.docx")
 
-    def put_back_doomed(self):
-        self.machine.make_file("Reports", "report-040.docx")
-        self.restart_program()
-
     def test_tags_before_a_search(self):
         self.fresh_window()
         tags = self.tags()
@@ -83,7 +79,7 @@ class TagBar(driver.WindowTest):
     def test_counts_leave_out_a_hit_deleted_after_the_search(self):
         # The file goes from the drive and from the index: the next test gets both back (the
         # simulator follows only files there when it started).
-        self.addCleanup(self.put_back_doomed)
+        self.addCleanup(self.put_back, self.doomed)
         self.start_over()
         self.click_tag(0)
         self.search("report", 41)
