@@ -95,7 +95,7 @@ void HitArena::GiveBackList(HitVector&& hits, std::size_t written) {
     written = std::max(written, hits.size());
     hits.clear();
     std::lock_guard<std::mutex> guard(mutex_);
-    if (keep && lists_.size() < lists_.capacity()) {
+    if (keep && !resting_ && lists_.size() < lists_.capacity()) {
         lists_.push_back(KeptList{std::move(hits), written});
         return;
     }
@@ -130,21 +130,53 @@ HitArena::BlockLease::~BlockLease() {
         return;
     {
         std::lock_guard<std::mutex> guard(arena_->mutex_);
-        arena_->hitsOfBlock_.swap(hitsOfBlock_);
-        arena_->narrowedOfBlock_.swap(narrowedOfBlock_);
+        if (!arena_->resting_) {
+            arena_->hitsOfBlock_.swap(hitsOfBlock_);
+            arena_->narrowedOfBlock_.swap(narrowedOfBlock_);
+        }
         arena_->blocksOut_ = false;
     }
     arena_->blocksBack_.notify_one();
+}
+
+std::vector<SortEntry> HitArena::TakeSortEntries() {
+    std::vector<SortEntry> entries;
+    std::lock_guard<std::mutex> guard(mutex_);
+    entries.swap(sortEntries_);
+    entries.clear();
+    return entries;
+}
+
+void HitArena::GiveBackSortEntries(std::vector<SortEntry>&& entries) {
+    if (sizeof(void*) < 8 && entries.capacity() * sizeof(SortEntry) > kMostKeptListBytes32)
+        return;  // freed by the caller's vector
+    std::vector<SortEntry> dropped;
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (!resting_ && entries.capacity() > sortEntries_.capacity()) {
+        dropped.swap(sortEntries_);
+        sortEntries_.swap(entries);
+    }
+    // What is not kept is freed once the mutex is let go (dropped, and the caller's vector).
 }
 
 void HitArena::LetGo() {
     // Freed under the mutex: moving them out would need memory, which is what is short.
     std::lock_guard<std::mutex> guard(mutex_);
     lists_.clear();
+    std::vector<SortEntry>().swap(sortEntries_);
     if (!blocksOut_) {
         hitsOfBlock_.clear();
         narrowedOfBlock_.clear();
     }
+}
+
+void HitArena::SetResting(bool resting) {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        resting_ = resting;
+    }
+    if (resting)
+        LetGo();
 }
 
 std::shared_ptr<HitArena> HitArenaOf(const SearchEngine& engine) {
@@ -165,7 +197,7 @@ std::size_t HitArena::BytesKept() const {
         for (const HitVector& hits : *arrays)
             items += hits.capacity();
     }
-    return items * sizeof(MatchItem);
+    return items * sizeof(MatchItem) + sortEntries_.capacity() * sizeof(SortEntry);
 }
 
 }  // namespace kx

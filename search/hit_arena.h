@@ -10,9 +10,9 @@
 //   hits (none for the first, which writes the list's) and one of its hits in the narrowed
 //   category;
 // - up to four list arrays: the list on screen and the one narrowed to its category, while the
-//   next scan fills two more. A list gives its array back when it is freed.
-// A list that is not a scan's (a sorted copy, a list narrowed by the window) has an array sized
-// for what it holds, and frees it.
+//   next scan or sort fills two more. A list gives its array back when it is freed;
+// - the key array of a sort.
+// A list narrowed by the window has an array sized for what it holds, and frees it.
 #pragma once
 
 #include <condition_variable>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "index/search_engine.h"
+#include "search/sort_keys.h"
 
 namespace kx {
 
@@ -95,9 +96,17 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     };
     BlockLease TakeBlocks();
 
+    // The key array of a sort, empty, with the room of the largest sort so far; given back
+    // after the sort, so that the next one writes pages mapped already.
+    std::vector<SortEntry> TakeSortEntries();
+    void GiveBackSortEntries(std::vector<SortEntry>&& entries);
+
     // Frees every kept array that is not in use: what an allocation failure does, since memory
     // is what is short then.
     void LetGo();
+    // At rest (the window hidden) the arena lets go of every array and keeps none given back
+    // meanwhile, so that a tool idle in the tray holds only its index and the lists on screen.
+    void SetResting(bool resting);
     // Address space of the arrays at home (not lent to a list or a scan): an upper bound of what
     // they keep resident.
     std::size_t BytesKept() const;
@@ -115,8 +124,10 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     };
     std::vector<KeptList> lists_;  // list arrays at home
     bool blocksOut_ = false;
+    bool resting_ = false;
     std::vector<HitVector> hitsOfBlock_;
     std::vector<HitVector> narrowedOfBlock_;
+    std::vector<SortEntry> sortEntries_;
 };
 
 // The engine's arena, made by the first caller.

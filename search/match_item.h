@@ -77,6 +77,9 @@ struct ScanCounts {
     std::size_t categoryCount = 0;
     // perVolume[slot][category]; category 0 counts every hit.
     std::vector<std::vector<std::uint64_t>> perVolume;
+    // The same without the hits whose record was dead when they were counted, as a sort counts
+    // them; empty when every counted hit was alive (a scan's), so that perVolume holds for both.
+    std::vector<std::vector<std::uint64_t>> livePerVolume;
 };
 
 struct ResultList;
@@ -97,6 +100,10 @@ struct ResultList {
     // unsorted scan result.
     std::u16string scanQuery;
     bool wholeScan = false;
+    // The column the list is sorted by (0: in search order) and its direction, so that a second
+    // click on that column reverses the list instead of sorting it again.
+    std::int32_t sortedColumn = 0;
+    bool sortedAscending = true;
 
     // This list narrowed to `narrowedCategory`, made by the worker alongside it so that the
     // window never walks the hits; null for category 0 (the list itself is shown) or when it

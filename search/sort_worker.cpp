@@ -17,9 +17,12 @@
 #include "search/compare_match_items.h"
 #include "search/details.h"
 #include "search/format_texts.h"
+#include "search/hit_arena.h"
 #include "search/hit_record.h"
-#include "search/parallel_blocks.h"
 #include "search/search_state.h"
+#include "search/sort_detail_loader.h"
+#include "search/sort_key_pass.h"
+#include "search/sort_keys.h"
 #include "search/visible_results.h"
 #include "search/worker_thread.h"
 
@@ -55,160 +58,183 @@ void SortThread(const SortRequest& request) {
     }
 }
 
-// Hits are loaded in chunks claimed by every core; the sort thread itself walks the hits in
-// order, loading the chunks nobody has claimed yet and waiting for the others, so that the
-// progress texts still come at hit 1, 5001, 10001, ... as the loading reaches them.
-constexpr std::size_t kLoadChunk = 256;
-
-enum ChunkState : std::uint8_t { kUnclaimed, kClaimed, kLoaded };
-
-class ParallelDetailLoader {
+// Holds the lock of every volume of a list shared, in slot order, for a name sort: the names
+// read for the keys and those read again for ties are then the same names. The journal
+// monitors wait meanwhile, as they wait for a scan.
+class AllVolumesShared {
   public:
-    ParallelDetailLoader(const ResultList& list, std::vector<HitDetails*>& slots,
-                         std::uint64_t generation)
-        : list_(list),
-          slots_(slots),
-          generation_(generation),
-          states_((slots.size() + kLoadChunk - 1) / kLoadChunk) {
-        for (auto& state : states_)
-            state.store(kUnclaimed, std::memory_order_relaxed);
-    }
-    ParallelDetailLoader(const ParallelDetailLoader&) = delete;
-    ParallelDetailLoader& operator=(const ParallelDetailLoader&) = delete;
-
-    ~ParallelDetailLoader() {
-        stop_.store(true);
-        for (std::thread& helper : helpers_)
-            helper.join();
-    }
-
-    void StartHelpers() {
-        const std::size_t wanted = std::min(WorkerCount(), states_.size());
-        try {
-            for (std::size_t i = 1; i < wanted; ++i)
-                helpers_.emplace_back([this] { HelperLoop(); });
-        } catch (const std::system_error&) {
-            // Fewer helpers; the sort thread loads what they do not.
-        } catch (const std::bad_alloc&) {
+    explicit AllVolumesShared(const ResultList& list) {
+        for (const HitVolume& entry : list.volumes) {
+            if (entry.volume == nullptr ||
+                std::find(held_.begin(), held_.end(), entry.volume) != held_.end())
+                continue;
+            entry.volume->lock.lock_shared();
+            held_.push_back(entry.volume);
         }
     }
-
-    // True once loading a chunk ran out of memory: the sort cannot finish.
-    bool OutOfMemory() const { return failed_.load(); }
-
-    // Makes sure hit i is loaded (the sort thread, in hit order). False when the sort is no
-    // longer current or memory ran out.
-    bool EnsureLoaded(std::size_t i) {
-        const std::size_t chunk = i / kLoadChunk;
-        if (i % kLoadChunk == 0 && Claim(chunk))
-            LoadChunk(chunk);
-        while (states_[chunk].load(std::memory_order_acquire) != kLoaded) {
-            if (!Current(generation_) || failed_.load())
-                return false;
-            std::this_thread::yield();
-        }
-        return Current(generation_) && !failed_.load();
+    AllVolumesShared(const AllVolumesShared&) = delete;
+    AllVolumesShared& operator=(const AllVolumesShared&) = delete;
+    ~AllVolumesShared() {
+        for (auto volume = held_.rbegin(); volume != held_.rend(); ++volume)
+            (*volume)->lock.unlock_shared();
     }
 
   private:
-    bool Claim(std::size_t chunk) {
-        std::uint8_t expected = kUnclaimed;
-        return states_[chunk].compare_exchange_strong(expected, kClaimed);
-    }
-
-    void LoadChunk(std::size_t chunk) {
-        const std::size_t end = std::min(slots_.size(), (chunk + 1) * kLoadChunk);
-        try {
-            for (std::size_t i = chunk * kLoadChunk; i < end; ++i) {
-                if (!Current(generation_) || stop_.load(std::memory_order_relaxed))
-                    return;  // left claimed: the sort is over
-                LoadDetails(list_.Hit(i), *slots_[i]);
-            }
-        } catch (const std::bad_alloc&) {
-            failed_.store(true);
-            return;
-        }
-        states_[chunk].store(kLoaded, std::memory_order_release);
-    }
-
-    void HelperLoop() {
-        for (;;) {
-            const std::size_t chunk = cursor_.fetch_add(1);
-            if (chunk >= states_.size() || stop_.load() || !Current(generation_))
-                return;
-            if (Claim(chunk))
-                LoadChunk(chunk);
-        }
-    }
-
-    const ResultList& list_;
-    std::vector<HitDetails*>& slots_;
-    const std::uint64_t generation_;
-    std::vector<std::atomic<std::uint8_t>> states_;
-    std::atomic<std::size_t> cursor_{0};
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> failed_{false};
-    std::vector<std::thread> helpers_;
+    std::vector<VolumeIndex*> held_;
 };
 
-// A name as the name sort compares it: its first eight folded units in two integers, so most
-// comparisons are one or two integer compares on the entry itself, and the rest of the folded
-// name (from the ninth unit) in one shared buffer for the ties. Only the rest is copied: most
-// names are short, and every byte copied is memory the sort must first fault in.
-struct NameEntry {
-    std::uint64_t prefix;    // units 0 to 3
-    std::uint64_t second;    // units 4 to 7
-    std::uint32_t position;  // in the list being sorted
-    std::uint32_t length;
-    std::size_t offset;  // of unit 8 in the buffer of name tails
+// Where each hit's details are read from for a sort: the list's table, where they were loaded
+// before (its entries are never changed once there), or a table of the sort's own for the rest,
+// which it loads and, once sorted, moves into the list's table.
+struct SortDetails {
+    std::vector<HitDetails*> slots;
+    DetailsTable fresh;
 };
 
-constexpr std::size_t kKeyUnits = 8;
+constexpr std::size_t kFindChunk = 16384;
 
-int CompareNames(const NameEntry& a, const NameEntry& b, const char16_t* text) {
-    if (a.prefix != b.prefix)
-        return a.prefix < b.prefix ? -1 : 1;
-    if (a.second != b.second)
-        return a.second < b.second ? -1 : 1;
-    // The keys pad a short name with zeros, so equal keys mean equal first units only for
-    // names of at least eight units; of two names equal that far, a shorter one is a prefix.
-    if (a.length < kKeyUnits || b.length < kKeyUnits)
-        return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
-    return CompareFoldedUnits(text + a.offset, a.length - kKeyUnits, text + b.offset,
-                              b.length - kKeyUnits);
+bool FindDetails(const ResultList& list, std::uint64_t generation, SortDetails& details) {
+    const std::size_t count = list.size();
+    details.slots.resize(count);
+    for (std::size_t first = 0; first < count; first += kFindChunk) {
+        if (!Current(generation))
+            return false;
+        // In chunks, so that the window, which writes the table under this lock, paints on.
+        std::lock_guard<std::mutex> guard(VisibleLock);
+        const auto& known = list.details->entries;
+        for (std::size_t i = first; i < std::min(count, first + kFindChunk); ++i) {
+            const DetailsKey key = DetailsKeyOf(list.items[i]);
+            const auto found = known.find(key);
+            details.slots[i] = found != known.end() && found->second.detailsLoaded
+                                   ? const_cast<HitDetails*>(&found->second)
+                                   : &details.fresh.entries[key];
+        }
+    }
+    return true;
 }
 
-// The narrowed form of a sorted list, made here rather than on the window's thread. Only when
-// the volumes kept their numbering and the categories are those the scan counted for.
-SharedResults NarrowSorted(const ResultList& sorted, std::int32_t category,
-                           std::uint64_t generation) {
-    if (category <= 0 || !sorted.counts || RenumberedSince(sorted))
-        return nullptr;
-    const CategoryClassifier classifier(ScanCategories());
-    if (!classifier.Usable() || classifier.Identity() != sorted.counts->categoriesIdentity ||
-        static_cast<std::size_t>(category) >= classifier.CategoryCount()) {
-        return nullptr;
+void PostProgressTexts(std::uint64_t generation, std::size_t count) {
+    for (std::size_t i = 0; i < count; i += kProgressEvery)
+        PostProgress(generation, i + 1, count);
+    if ((count - 1) % kProgressEvery != 0)
+        PostProgress(generation, count, count);
+}
+
+// The volumes as the sorted list names them: their deaths as of the census, which counted the
+// live hits then.
+std::vector<HitVolume> VolumesAsCounted(const ResultList& current,
+                                        const std::vector<std::uint64_t>& deathsBefore) {
+    std::vector<HitVolume> volumes = current.volumes;
+    for (std::size_t slot = 0; slot < volumes.size(); ++slot)
+        volumes[slot].deathsEver = deathsBefore[slot];
+    return volumes;
+}
+
+std::vector<std::uint64_t> DeathsNow(const ResultList& list) {
+    std::vector<std::uint64_t> deaths;
+    for (const HitVolume& entry : list.volumes)
+        deaths.push_back(entry.volume != nullptr ? entry.volume->deathsEver.load() : 0);
+    return deaths;
+}
+
+SharedResults SortedList(const ResultList& current, const std::vector<SortEntry>& entries,
+                         bool ascending, const SortCensus& census,
+                         const std::vector<std::uint64_t>& deathsBefore, const SortRequest& request,
+                         HitArena& arena) {
+    const std::size_t count = entries.size();
+    auto sorted = std::make_shared<ResultList>();
+    sorted->items = arena.TakeList(count);
+    HitVector& items = sorted->items.vector();
+    const bool narrowing = !census.selected.empty();
+    HitArray narrowedItems;
+    if (narrowing) {
+        std::size_t selected = 0;
+        for (const auto& perCategory : census.found)
+            selected +=
+                static_cast<std::size_t>(perCategory[static_cast<std::size_t>(request.category)]);
+        narrowedItems = arena.TakeList(selected);
     }
-    // Held while shown, so sized for what it holds: the scan counted the hits of the category
-    // (dead or alive, as found here), and no volume was renumbered since.
-    std::size_t count = 0;
-    for (const std::vector<std::uint64_t>& perCategory : sorted.counts->perVolume)
-        count += static_cast<std::size_t>(perCategory[static_cast<std::size_t>(category)]);
-    HitVector items;
-    items.reserve(count);
-    VolumeReadLock readLock;
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const SortEntry& entry = entries[ascending ? k : count - 1 - k];
+        items.push_back(current.items[entry.position]);
+        if (narrowing && census.Selected(entry.position))
+            narrowedItems.vector().push_back(current.items[entry.position]);
+    }
+    sorted->details = current.details;
+    sorted->sortedColumn = request.column;
+    sorted->sortedAscending = ascending;
+    if (census.classified) {
+        auto counts = std::make_shared<ScanCounts>();
+        counts->categoriesIdentity = census.categoriesIdentity;
+        counts->categoryCount = census.categoryCount;
+        counts->perVolume = census.found;
+        counts->livePerVolume = census.live;
+        sorted->counts = std::move(counts);
+        sorted->volumes = VolumesAsCounted(current, deathsBefore);
+    } else {
+        sorted->counts = current.counts;
+        sorted->volumes = current.volumes;
+    }
+    if (narrowing) {
+        sorted->narrowed = NarrowedList(*sorted, std::move(narrowedItems));
+        sorted->narrowedCategory = request.category;
+    }
+    return sorted;
+}
+
+// A second click on the column the list is sorted by: the list backwards, which is the order
+// of the other direction, since hits of equal keys have none. Only while the counts it carries
+// still hold and it carries the list narrowed to the selected category; otherwise it is sorted.
+bool Reversible(const ResultList& current, const SortRequest& request, bool ascending) {
+    if (current.sortedColumn != request.column || current.sortedAscending == ascending)
+        return false;
+    if (request.category > 0 && (!current.narrowed || current.narrowedCategory != request.category))
+        return false;
+    for (const HitVolume& entry : current.volumes) {
+        if (entry.volume != nullptr && entry.volume->deathsEver.load() != entry.deathsEver)
+            return false;
+    }
+    return true;
+}
+
+HitArray Reversed(const HitArray& items, HitArena& arena, std::uint64_t generation) {
+    HitArray reversed = arena.TakeList(items.size());
+    const std::size_t count = items.size();
+    for (std::size_t i = 0; i < count; ++i) {
         if (i % 1024 == 0 && !Current(generation))
-            return nullptr;
-        const HitRef hit = sorted.Hit(i);
-        if (hit.volume == nullptr)
-            continue;
-        readLock.Hold(hit.volume);
-        const FileRecord* record = FindHitRecord(*hit.volume, hit);
-        if (record != nullptr && classifier.Passes(hit.volume->table, *record, category))
-            items.push_back(sorted.items[i]);
+            return HitArray();
+        reversed.vector().push_back(items[count - 1 - i]);
     }
-    return NarrowedList(sorted, HitArray(std::move(items)));
+    return reversed;
+}
+
+SharedResults ReversedList(const ResultList& current, const SortRequest& request, bool ascending,
+                           HitArena& arena) {
+    auto sorted = std::make_shared<ResultList>();
+    sorted->volumes = current.volumes;
+    sorted->details = current.details;
+    sorted->counts = current.counts;
+    sorted->sortedColumn = request.column;
+    sorted->sortedAscending = ascending;
+    sorted->items = Reversed(current.items, arena, request.generation);
+    if (request.category > 0) {
+        sorted->narrowed =
+            NarrowedList(*sorted, Reversed(current.narrowed->items, arena, request.generation));
+        sorted->narrowedCategory = request.category;
+    }
+    return Current(request.generation) ? sorted : nullptr;
+}
+
+void Publish(SharedResults sorted, std::uint64_t generation) {
+    SharedResults previous;
+    {
+        std::lock_guard<std::mutex> guard(ResultsLock);
+        if (!Current(generation))
+            return;
+        previous = std::move(CurrentResults);
+        CurrentResults = std::move(sorted);
+    }
+    PostToWindow(MainWindow.load(), WM_SEARCH_DONE, generation, 1);
 }
 
 }  // namespace
@@ -252,118 +278,73 @@ void SortWorker(const SortRequest& request) {
         return;
     const bool ascending = SortAscending.load();
     const std::int32_t column = request.column;
-    const bool needsDetails = column >= kColumnSize && column <= kColumnPath;
     const std::size_t count = current->size();
+    if (count > UINT32_MAX)
+        return;  // positions are 32 bits; no list holds four billion hits
+    HitArena& arena = *HitArenaOf(SearchEngineInUse());
+    const auto stopped = [generation = request.generation] { return !Current(generation); };
 
-    // Details already loaded stay with their hits: they are keyed by hit, not by position, so
-    // the sorted list shares the table when the sort adds nothing to it. A detail sort loads
-    // into a copy, taken under VisibleLock because the window writes the table under it.
-    std::shared_ptr<DetailsTable> details = current->details;
-    if (needsDetails) {
-        details = std::make_shared<DetailsTable>();
-        std::lock_guard<std::mutex> guard(VisibleLock);
-        details->entries = current->details->entries;
+    if (Reversible(*current, request, ascending)) {
+        for (std::size_t i = 0; i < count; i += kProgressEvery) {
+            if (!Current(request.generation))
+                return;
+            PostProgress(request.generation, i + 1, count);
+        }
+        if ((count - 1) % kProgressEvery != 0)
+            PostProgress(request.generation, count, count);
+        if (SharedResults reversed = ReversedList(*current, request, ascending, arena))
+            Publish(std::move(reversed), request.generation);
+        return;
     }
 
-    // order[k]: the position in the current list of the hit that goes to position k.
-    std::vector<std::uint32_t> order(count);
-
+    SortDetails details;
+    const SortTexts texts{current.get(), column, &details.slots};
+    std::vector<SortEntry> entries = arena.TakeSortEntries();
+    SortCensus census;
+    std::vector<std::uint64_t> deathsBefore;
+    bool sorted = false;
     if (column == kColumnName) {
-        // Names are copied (folded) out of the tables once, under their locks, while the
-        // progress is reported; the sort then touches no table.
-        std::vector<NameEntry> entries(count);
-        std::u16string tails;
-        {
-            VolumeReadLock readLock;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (!Current(request.generation))
-                    return;
-                const HitRef hit = current->Hit(i);
-                NameEntry& entry = entries[i];
-                entry.position = static_cast<std::uint32_t>(i);
-                entry.offset = tails.size();
-                entry.length = 0;
-                entry.prefix = 0;
-                entry.second = 0;
-                if (hit.volume != nullptr) {
-                    readLock.Hold(hit.volume);
-                    if (const FileRecord* record = FindHitRecord(*hit.volume, hit)) {
-                        const NameView name = hit.volume->table.Name(*record);
-                        const std::size_t length = record->nameLength;
-                        entry.length = static_cast<std::uint32_t>(length);
-                        entry.prefix = FoldedPrefixKey(name, 0);
-                        entry.second = FoldedPrefixKey(name, 4);
-                        for (std::size_t k = kKeyUnits; k < length; ++k)
-                            tails.push_back(name.FoldedUnit(k));
-                    }
-                }
-                if (i % kProgressEvery == 0 || i == count - 1)
-                    PostProgress(request.generation, i + 1, count);
-            }
-        }
-        const char16_t* const text = tails.data();
-        std::sort(entries.begin(), entries.end(),
-                  [ascending, text](const NameEntry& a, const NameEntry& b) {
-                      const int c = CompareNames(a, b, text);
-                      return ascending ? c < 0 : c > 0;
-                  });
-        for (std::size_t k = 0; k < count; ++k)
-            order[k] = entries[k].position;
+        // No details: the names are read from the tables, which hold still meanwhile.
+        const AllVolumesShared hold(*current);
+        deathsBefore = DeathsNow(*current);
+        if (!BuildSortKeys(texts, request.category, stopped, entries, census))
+            return;
+        PostProgressTexts(request.generation, count);
+        const HitTextTies names(texts);
+        sorted = SortEntries(entries, &names, stopped);
     } else {
-        std::vector<HitDetails*> slots(count, nullptr);
-        if (needsDetails) {
-            details->entries.reserve(details->entries.size() + count);
-            for (std::size_t i = 0; i < count; ++i)
-                slots[i] = &details->entries[DetailsKeyOf(current->items[i])];
-        }
-        std::vector<SortKey> keys(count);
+        if (!FindDetails(*current, request.generation, details))
+            return;
         {
-            ParallelDetailLoader loader(*current, slots, request.generation);
-            if (needsDetails)
-                loader.StartHelpers();
+            ParallelDetailLoader loader(*current, details.slots, request.generation);
+            loader.StartHelpers();
             for (std::size_t i = 0; i < count; ++i) {
-                if (!Current(request.generation))
-                    return;
-                if (needsDetails && !loader.EnsureLoaded(i)) {
+                if (!loader.EnsureLoaded(i)) {
                     if (loader.OutOfMemory())
                         throw std::bad_alloc();
                     return;
                 }
-                keys[i].details = slots[i];
-                if (column == kColumnSize)
-                    keys[i].isDirectory = CopyHitRecord(current->Hit(i), false).isDirectory;
                 if (i % kProgressEvery == 0 || i == count - 1)
                     PostProgress(request.generation, i + 1, count);
             }
         }
-        std::iota(order.begin(), order.end(), std::uint32_t{0});
-        std::sort(order.begin(), order.end(),
-                  [column, ascending, &keys](std::uint32_t a, std::uint32_t b) {
-                      return CompareMatchItems(column, ascending, keys[a], keys[b]);
-                  });
-    }
-
-    auto sorted = std::make_shared<ResultList>();
-    HitVector items;
-    items.reserve(count);
-    for (std::size_t k = 0; k < count; ++k)
-        items.push_back(current->items[order[k]]);
-    sorted->items = HitArray(std::move(items));
-    sorted->volumes = current->volumes;
-    sorted->details = std::move(details);
-    sorted->counts = current->counts;
-    sorted->narrowed = NarrowSorted(*sorted, request.category, request.generation);
-    sorted->narrowedCategory = sorted->narrowed ? request.category : 0;
-
-    SharedResults previous;
-    {
-        std::lock_guard<std::mutex> guard(ResultsLock);
-        if (!Current(request.generation))
+        deathsBefore = DeathsNow(*current);
+        if (!BuildSortKeys(texts, request.category, stopped, entries, census))
             return;
-        previous = std::move(CurrentResults);
-        CurrentResults = std::move(sorted);
+        const HitTextTies paths(texts);
+        sorted = SortEntries(entries, column == kColumnPath ? &paths : nullptr, stopped);
     }
-    PostToWindow(MainWindow.load(), WM_SEARCH_DONE, request.generation, 1);
+    if (!sorted)
+        return;
+    SharedResults list =
+        SortedList(*current, entries, ascending, census, deathsBefore, request, arena);
+    arena.GiveBackSortEntries(std::move(entries));
+    if (!details.fresh.entries.empty()) {
+        // The details this sort loaded join those of the list, which the sorted list shares.
+        std::lock_guard<std::mutex> guard(VisibleLock);
+        current->details->entries.merge(details.fresh.entries);
+    }
+    Publish(std::move(list), request.generation);
 }
 
 }  // namespace kx

@@ -207,8 +207,12 @@ std::uint64_t CountHits(const ResultList& list, std::int32_t category, bool skip
                             (skipDead && entry.volume->deathsEver.load() != entry.deathsEver));
         changed[slot] = moved;
         anyChanged = anyChanged || moved;
-        if (!moved)
-            total += list.counts->perVolume[slot][static_cast<std::size_t>(category)];
+        if (!moved) {
+            const auto& counted = skipDead && !list.counts->livePerVolume.empty()
+                                      ? list.counts->livePerVolume
+                                      : list.counts->perVolume;
+            total += counted[slot][static_cast<std::size_t>(category)];
+        }
     }
     if (!anyChanged)
         return total;

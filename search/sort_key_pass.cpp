@@ -1,0 +1,221 @@
+#include "search/sort_key_pass.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "search/category_classifier.h"
+#include "search/category_filter.h"
+#include "search/compare_match_items.h"
+#include "search/hit_record.h"
+#include "search/parallel_blocks.h"
+
+namespace kx {
+
+namespace {
+
+// Hits per block of the walk: a multiple of 64, so that each word of the selection bits
+// belongs to one block.
+constexpr std::size_t kBlockHits = 64 * 1024;
+
+const FileRecord* RecordOf(const ResultList& list, std::size_t position) {
+    const HitRef hit = list.Hit(position);
+    return hit.volume != nullptr ? FindHitRecord(*hit.volume, hit) : nullptr;
+}
+
+NameView NameOf(const ResultList& list, std::size_t position, const FileRecord* record) {
+    if (record == nullptr)
+        return NameView{};  // a gone hit: an empty name
+    return list.volumes[list.items[position].volumeSlot].volume->table.Name(*record);
+}
+
+void SetNameKey(const NameView& name, SortEntry& entry) {
+    VisitUnits(name, [&](auto units, std::size_t length) { SetTextKey(units, length, entry); });
+}
+
+void SetPathKey(const HitDetails& details, SortEntry& entry) {
+    SetTextKey(details.fullPath.data(), details.fullPath.size(), entry);
+}
+
+// The folded unit of a text at `depth`, or -1 past its end, which goes before every unit.
+int UnitAt(const NameView& name, std::size_t depth) {
+    return depth < name.length ? name.FoldedUnit(depth) : -1;
+}
+int UnitAt(const std::u16string* path, std::size_t depth) {
+    return depth < path->size() ? FoldAscii((*path)[depth]) : -1;
+}
+
+template <typename Text>
+struct Tied {
+    Text text;
+    SortEntry entry;
+};
+
+// Orders texts that agree before `depth` by three-way radix quicksort: each step splits by one
+// unit into those below, equal to and above a pivot's, so that texts equal for a long way (the
+// same file name in many folders) cost one pass per unit, not a comparison per pair.
+template <typename Text>
+void OrderFrom(Tied<Text>* first, Tied<Text>* end, std::size_t depth) {
+    while (end - first > 1) {
+        if (end - first <= 8) {
+            for (Tied<Text>* i = first + 1; i < end; ++i) {
+                for (Tied<Text>* j = i; j > first; --j) {
+                    std::size_t d = depth;
+                    int a = UnitAt(j->text, d), b = UnitAt((j - 1)->text, d);
+                    while (a == b && a >= 0) {
+                        ++d;
+                        a = UnitAt(j->text, d);
+                        b = UnitAt((j - 1)->text, d);
+                    }
+                    if (a >= b)
+                        break;
+                    std::swap(*j, *(j - 1));
+                }
+            }
+            return;
+        }
+        std::swap(*first, first[(end - first) / 2]);
+        const int pivot = UnitAt(first->text, depth);
+        // [first, less): below; [less, i): equal; [greater, end): above.
+        Tied<Text>* less = first;
+        Tied<Text>* i = first;
+        Tied<Text>* greater = end;
+        while (i < greater) {
+            const int unit = UnitAt(i->text, depth);
+            if (unit < pivot)
+                std::swap(*less++, *i++);
+            else if (unit > pivot)
+                std::swap(*i, *--greater);
+            else
+                ++i;
+        }
+        OrderFrom(first, less, depth);
+        OrderFrom(greater, end, depth);
+        if (pivot < 0)
+            return;  // the equal part ended together: equal texts
+        first = less;
+        end = greater;
+        ++depth;
+    }
+}
+
+// Sorts tied entries by their texts, each fetched once.
+template <typename Text, typename Fetch>
+void OrderByText(SortEntry* first, SortEntry* end, Fetch fetch) {
+    thread_local std::vector<Tied<Text>> tied;
+    tied.clear();
+    for (SortEntry* entry = first; entry != end; ++entry)
+        tied.push_back(Tied<Text>{fetch(entry->position), *entry});
+    OrderFrom(tied.data(), tied.data() + tied.size(), 0);
+    for (std::size_t k = 0; k < tied.size(); ++k)
+        first[k] = tied[k].entry;
+}
+
+struct BlockCounts {
+    std::vector<std::vector<std::uint64_t>> found;
+    std::vector<std::vector<std::uint64_t>> live;
+};
+
+void Add(std::vector<std::vector<std::uint64_t>>& into,
+         const std::vector<std::vector<std::uint64_t>>& from) {
+    for (std::size_t slot = 0; slot < into.size(); ++slot) {
+        for (std::size_t k = 0; k < into[slot].size(); ++k)
+            into[slot][k] += from[slot][k];
+    }
+}
+
+}  // namespace
+
+void HitTextTies::Order(SortEntry* first, SortEntry* end) const {
+    if (texts_.column == kColumnPath) {
+        const auto& details = *texts_.details;
+        OrderByText<const std::u16string*>(
+            first, end, [&](std::uint32_t position) { return &details[position]->fullPath; });
+        return;
+    }
+    const ResultList& list = *texts_.list;
+    OrderByText<NameView>(first, end, [&](std::uint32_t position) {
+        return NameOf(list, position, RecordOf(list, position));
+    });
+}
+
+bool BuildSortKeys(const SortTexts& texts, std::int32_t category,
+                   const std::function<bool()>& stopped, std::vector<SortEntry>& entries,
+                   SortCensus& census) {
+    const ResultList& list = *texts.list;
+    const std::size_t count = list.size();
+    const std::int32_t column = texts.column;
+    const CategoryClassifier classifier(ScanCategories());
+    census.classified = classifier.Usable();
+    census.categoriesIdentity = classifier.Identity();
+    census.categoryCount = std::max<std::size_t>(classifier.CategoryCount(), 1);
+    const std::vector<std::uint64_t> none(census.categoryCount, 0);
+    census.found.assign(list.volumes.size(), none);
+    census.live.assign(list.volumes.size(), none);
+    const bool selecting = category > 0 && census.classified;
+    census.selected.assign(selecting ? (count + 63) / 64 : 0, 0);
+    entries.resize(count);
+
+    std::mutex adding;
+    const bool locksHeld = column == kColumnName;
+    const std::size_t blockCount = (count + kBlockHits - 1) / kBlockHits;
+    bool stop = false;
+    RunBlocks(blockCount, [&](std::size_t block) {
+        BlockCounts counts{census.found, census.live};
+        for (auto* perVolume : {&counts.found, &counts.live}) {
+            for (auto& perCategory : *perVolume)
+                std::fill(perCategory.begin(), perCategory.end(), 0);
+        }
+        VolumeReadLock readLock;
+        const std::size_t end = std::min(count, (block + 1) * kBlockHits);
+        for (std::size_t i = block * kBlockHits; i < end; ++i) {
+            if (stopped()) {
+                std::lock_guard<std::mutex> guard(adding);
+                stop = true;
+                return;
+            }
+            const MatchItem& item = list.items[i];
+            VolumeIndex* volume = list.volumes[item.volumeSlot].volume;
+            if (volume != nullptr && !locksHeld)
+                readLock.Hold(volume);
+            const FileRecord* record = volume != nullptr ? RecordOf(list, i) : nullptr;
+            SortEntry& entry = entries[i];
+            entry.position = static_cast<std::uint32_t>(i);
+            switch (column) {
+                case kColumnName:
+                    SetNameKey(NameOf(list, i, record), entry);
+                    break;
+                case kColumnSize:
+                    SetNumberKey((*texts.details)[i]->size,
+                                 record != nullptr && record->IsDirectory(), entry);
+                    break;
+                case kColumnModified:
+                    SetTimeKey((*texts.details)[i]->lastWriteTime, entry);
+                    break;
+                case kColumnCreated:
+                    SetTimeKey((*texts.details)[i]->creationTime, entry);
+                    break;
+                default:
+                    SetPathKey(*(*texts.details)[i], entry);
+                    break;
+            }
+            if (record == nullptr || !census.classified)
+                continue;
+            const std::uint64_t mask = classifier.MaskOf(volume->table, *record);
+            const bool alive = !record->IsDead();
+            for (std::size_t k = 0; k < census.categoryCount; ++k) {
+                if (k == 0 || CategoryClassifier::InCategory(mask, static_cast<std::int32_t>(k))) {
+                    ++counts.found[item.volumeSlot][k];
+                    counts.live[item.volumeSlot][k] += alive ? 1 : 0;
+                }
+            }
+            if (selecting && CategoryClassifier::InCategory(mask, category))
+                census.selected[i / 64] |= std::uint64_t{1} << (i % 64);
+        }
+        std::lock_guard<std::mutex> guard(adding);
+        Add(census.found, counts.found);
+        Add(census.live, counts.live);
+    });
+    return !stop;
+}
+
+}  // namespace kx
