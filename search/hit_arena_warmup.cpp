@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/process_state.h"
+#include "search/hit_arena.h"
 #include "search/match_volumes.h"
 #include "search/search_state.h"
 #include "search/worker_thread.h"
@@ -54,6 +55,16 @@ void StartHitArenaWarmup(const SearchEngine& engine) {
     if (sizeof(void*) < 8)
         return;
     StartCountedWorker([&engine] { WarmUntilDone(engine); });
+}
+
+void RestHitArena(const SearchEngine& engine) {
+    HitArenaOf(engine)->SetResting(true);
+}
+
+void WakeHitArena(const SearchEngine& engine) {
+    HitArenaOf(engine)->SetResting(false);
+    if (engine.ready.load())
+        StartHitArenaWarmup(engine);
 }
 
 }  // namespace kx

@@ -21,4 +21,10 @@ std::size_t WarmHitArena(const SearchEngine& engine);
 // a 64-bit process, whose address space has room to keep such arrays, does it.
 void StartHitArenaWarmup(const SearchEngine& engine);
 
+// The window was hidden: the arena gives its arrays back and keeps none until WakeHitArena.
+void RestHitArena(const SearchEngine& engine);
+// The window is shown again: the arena keeps arrays again and is warmed in the background, so
+// that the first broad letter after the rest writes no fresh page.
+void WakeHitArena(const SearchEngine& engine);
+
 }  // namespace kx

@@ -1,5 +1,7 @@
 #include "ui/window_visibility.h"
 
+#include "search/hit_arena_warmup.h"
+#include "search/search_state.h"
 #include "ui/control_ids.h"
 #include "ui/hover_tip.h"
 #include "ui/results_list.h"
@@ -16,6 +18,7 @@ void HideMainWindow(HWND window) {
     OnListHidden();
     HideHoverTip();
     ::ShowWindow(window, SW_HIDE);
+    RestHitArena(SearchEngineInUse());
 }
 
 }  // namespace
@@ -29,8 +32,11 @@ void UnregisterToggleHotkey(HWND window) {
 }
 
 void ShowMainWindow(HWND window) {
+    const bool wasHidden = !::IsWindowVisible(window);
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
+    if (wasHidden)
+        WakeHitArena(SearchEngineInUse());
 }
 
 bool OnSysCommand(HWND window, WPARAM command) {
