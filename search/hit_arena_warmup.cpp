@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "common/process_state.h"
 #include "search/hit_arena.h"
@@ -18,7 +19,15 @@ std::size_t WarmHitArena(const SearchEngine& engine) {
         ScanRequest request;
         request.generation = SearchGeneration.load();
         request.countCategories = false;
-        return MatchVolumes(engine, request).size();
+        const std::size_t hits = MatchVolumes(engine, request).size();
+        // The key array of the first sort, which would otherwise fault in 16 bytes a hit.
+        if (SearchGeneration.load() == request.generation) {
+            HitArena& arena = *HitArenaOf(engine);
+            std::vector<SortEntry> entries = arena.TakeSortEntries();
+            entries.resize(hits);
+            arena.GiveBackSortEntries(std::move(entries));
+        }
+        return hits;
     } catch (const std::bad_alloc&) {
         // Only the head start is lost: the first keystroke allocates as it would have.
         return 0;

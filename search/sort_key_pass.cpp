@@ -1,6 +1,7 @@
 #include "search/sort_key_pass.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 
 #include "search/category_classifier.h"
@@ -42,6 +43,38 @@ int UnitAt(const NameView& name, std::size_t depth) {
 }
 int UnitAt(const std::u16string* path, std::size_t depth) {
     return depth < path->size() ? FoldAscii((*path)[depth]) : -1;
+}
+// A name stored one byte a unit, as nearly all are: read without asking its width per unit.
+struct NarrowName {
+    const std::uint8_t* bytes;
+    std::size_t length;
+};
+int UnitAt(const NarrowName& name, std::size_t depth) {
+    if (depth >= name.length)
+        return -1;
+    const int unit = name.bytes[depth];
+    return unit >= 'A' && unit <= 'Z' ? unit + ('a' - 'A') : unit;
+}
+
+std::size_t LengthOf(const NameView& name) {
+    return name.length;
+}
+std::size_t LengthOf(const std::u16string* path) {
+    return path->size();
+}
+
+// Units of a text whose whole code lies within a text key: texts of equal keys agree on them.
+template <typename Text>
+std::size_t UnitsInKey(const Text& text) {
+    std::size_t bytes = 0;
+    std::size_t units = 0;
+    for (; units < LengthOf(text); ++units) {
+        const int unit = UnitAt(text, units);
+        bytes += unit < 0x7E ? 1 : 3;
+        if (bytes > kTextKeyBytes)
+            break;
+    }
+    return units;
 }
 
 template <typename Text>
@@ -98,6 +131,27 @@ void OrderFrom(Tied<Text>* first, Tied<Text>* end, std::size_t depth) {
     }
 }
 
+// Equal as stored, unit for unit: what copies of one name in many folders nearly always are.
+bool SameUnits(const NameView& a, const NameView& b) {
+    return a.length == b.length && a.wide == b.wide &&
+           std::memcmp(a.bytes, b.bytes, a.length * (a.wide ? 2u : 1u)) == 0;
+}
+bool SameUnits(const std::u16string* a, const std::u16string* b) {
+    return *a == *b;
+}
+bool IsNarrow(const NameView& name) {
+    return !name.wide;
+}
+bool IsNarrow(const std::u16string*) {
+    return false;
+}
+NarrowName NarrowOf(const NameView& name) {
+    return NarrowName{name.bytes, name.length};
+}
+NarrowName NarrowOf(const std::u16string*) {
+    return NarrowName{nullptr, 0};  // never asked: paths are not narrow
+}
+
 // Sorts tied entries by their texts, each fetched once.
 template <typename Text, typename Fetch>
 void OrderByText(SortEntry* first, SortEntry* end, Fetch fetch) {
@@ -105,7 +159,26 @@ void OrderByText(SortEntry* first, SortEntry* end, Fetch fetch) {
     tied.clear();
     for (SortEntry* entry = first; entry != end; ++entry)
         tied.push_back(Tied<Text>{fetch(entry->position), *entry});
-    OrderFrom(tied.data(), tied.data() + tied.size(), 0);
+    bool same = true;
+    bool narrow = true;
+    for (std::size_t k = 0; k < tied.size() && (same || narrow); ++k) {
+        same = same && SameUnits(tied[0].text, tied[k].text);
+        narrow = narrow && IsNarrow(tied[k].text);
+    }
+    if (same)
+        return;  // equal texts: any order is theirs
+    const std::size_t depth = UnitsInKey(tied[0].text);
+    if (!narrow) {
+        OrderFrom(tied.data(), tied.data() + tied.size(), depth);
+    } else {
+        thread_local std::vector<Tied<NarrowName>> narrowTied;
+        narrowTied.clear();
+        for (const Tied<Text>& t : tied)
+            narrowTied.push_back(Tied<NarrowName>{NarrowOf(t.text), t.entry});
+        OrderFrom(narrowTied.data(), narrowTied.data() + narrowTied.size(), depth);
+        for (std::size_t k = 0; k < narrowTied.size(); ++k)
+            tied[k].entry = narrowTied[k].entry;
+    }
     for (std::size_t k = 0; k < tied.size(); ++k)
         first[k] = tied[k].entry;
 }

@@ -2,6 +2,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "common/messages.h"
 #include "common/process_state.h"
 #include "filters/filter_category.h"
 #include "filters/tag_bar.h"
@@ -78,6 +79,12 @@ void OnSortProgress(HWND window, WPARAM generation, LPARAM text) {
     // Ownership came with the message: freed on every path, stale or not.
     const std::unique_ptr<char16_t[]> progress(reinterpret_cast<char16_t*>(text));
     if (!progress || !IsCurrentGeneration(generation))
+        return;
+    // A newer text of the sort already waiting replaces this one at once: setting the title
+    // for each of a thousand texts a second would only keep this thread from painting the list.
+    MSG newer;
+    if (::PeekMessageW(&newer, window, WM_SORT_PROGRESS, WM_SORT_PROGRESS, PM_NOREMOVE) &&
+        newer.wParam == generation)
         return;
     // Copied, bounded by the array's size, into the API's character type.
     wchar_t title[kProgressTextCapacity];

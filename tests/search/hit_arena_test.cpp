@@ -147,10 +147,11 @@ TEST_F(Arena, AWarmupOvertakenByAKeystrokeRunsAgainOnceTypingPauses) {
 }
 
 TEST_F(Arena, KeepsAtMostFourListsAndTheBlocksOfOneScanWhateverCameBefore) {
-    // Four lists with room for every record, and block arrays that together hold each record
-    // once for the hits and once for the narrowed lists.
+    // Four lists with room for every record, block arrays that together hold each record
+    // once for the hits and once for the narrowed lists, and a sort's keys of every record.
     const std::size_t bound =
-        (4 + 2) * RecordRoomFor(test.engine.RecordCount()) * sizeof(MatchItem);
+        (4 + 2) * RecordRoomFor(test.engine.RecordCount()) * sizeof(MatchItem) +
+        test.engine.RecordCount() * sizeof(SortEntry);
     HitArena& arena = *HitArenaOf(test.engine);
     for (std::size_t workers : kWorkerCounts) {
         SetWorkerCount(workers);
