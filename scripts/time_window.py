@@ -87,6 +87,52 @@ def type_key(x, window, titles, key, before):
             return float("inf"), title
 
 
+def focus_box(x, window):
+    # Keys go to the search box: the window takes the X focus and a click lands in the box.
+    x.xdotool("windowfocus", "--sync", window)
+    geometry = x.geometry(window)
+    x.click_at(geometry["X"] + 300, geometry["Y"] + 28)
+
+
+def type_word(x, window, titles, word):
+    """Types word into the cleared box one key at a time, printing a line for each key;
+    returns the keys' times."""
+    # Clears the box. An emptied box keeps the last results on screen; Enter in it gives the
+    # idle title, and only then can the first key's title be told from the last word's, which
+    # may be the same count.
+    x.xdotool("key", "--repeat", "40", "--delay", "30", "BackSpace")
+    x.xdotool("key", "Return")
+    try:
+        wait_until("a title without a count", lambda: not titles.matches.search(
+            x.xdotool("getwindowname", window)), 10, interval=0.05)
+    except WaitTimeout:
+        # A measurement goes on: the first key of this word may then read as slow.
+        print("  (the cleared box still shows %r)" % x.xdotool("getwindowname", window))
+    time.sleep(1.0)
+    title = x.xdotool("getwindowname", window)
+    times = []
+    for length in range(1, len(word) + 1):
+        before_mib, before_faults = program_figures()
+        elapsed, title = type_key(x, window, titles, word[length - 1], title)
+        times.append(elapsed)
+        found = titles.matches.search(title)
+        after_mib, after_faults = program_figures()
+        print("%-12s %8.0f ms  %10s hits  resident %6.0f MiB (%+.0f)  %7d page faults" %
+              (word[:length], elapsed, found.group(1) if found else "-", after_mib,
+               after_mib - before_mib, after_faults - before_faults))
+        time.sleep(0.3)
+    shot(x, word)
+    return times
+
+
+def shot(x, name):
+    """A screenshot of the display in KX_TIME_SHOTS, when that is set."""
+    if os.environ.get("KX_TIME_SHOTS"):
+        os.makedirs(os.environ["KX_TIME_SHOTS"], exist_ok=True)
+        time.sleep(1.0)
+        x.screenshot(os.path.join(os.environ["KX_TIME_SHOTS"], name + ".png"))
+
+
 def main():
     if len(sys.argv) < 4:
         sys.exit(__doc__)
@@ -127,10 +173,7 @@ def main():
             titles.ready), 1800, interval=0.01)
         print("index ready %.1f s after start, resident %.0f MiB" %
               (time.monotonic() - started, resident_mib()))
-        # Keys go to the search box: the window takes the X focus and a click lands in the box.
-        x.xdotool("windowfocus", "--sync", window)
-        geometry = x.geometry(window)
-        x.click_at(geometry["X"] + 300, geometry["Y"] + 28)
+        focus_box(x, window)
         # The simulator indexes every path on the first attribute query, which the first paint
         # makes: a cost of the simulator alone (Windows answers from the file system), paid
         # here before anything is timed.
@@ -138,33 +181,7 @@ def main():
         time.sleep(2.0 + records / 500000.0)
         times = []
         for word in words:
-            # Clears the box. An emptied box keeps the last results on screen; Enter in it gives
-            # the idle title, and only then can the first key's title be told from the last
-            # word's, which may be the same count.
-            x.xdotool("key", "--repeat", "40", "--delay", "30", "BackSpace")
-            x.xdotool("key", "Return")
-            try:
-                wait_until("a title without a count", lambda: not titles.matches.search(
-                    x.xdotool("getwindowname", window)), 10, interval=0.05)
-            except WaitTimeout:
-                # A measurement goes on: the first key of this word may then read as slow.
-                print("  (the cleared box still shows %r)" % x.xdotool("getwindowname", window))
-            time.sleep(1.0)
-            title = x.xdotool("getwindowname", window)
-            for length in range(1, len(word) + 1):
-                before_mib, before_faults = program_figures()
-                elapsed, title = type_key(x, window, titles, word[length - 1], title)
-                times.append(elapsed)
-                found = titles.matches.search(title)
-                after_mib, after_faults = program_figures()
-                print("%-12s %8.0f ms  %10s hits  resident %6.0f MiB (%+.0f)  %7d page faults" %
-                      (word[:length], elapsed, found.group(1) if found else "-", after_mib,
-                       after_mib - before_mib, after_faults - before_faults))
-                time.sleep(0.3)
-            if os.environ.get("KX_TIME_SHOTS"):
-                os.makedirs(os.environ["KX_TIME_SHOTS"], exist_ok=True)
-                time.sleep(1.0)
-                x.screenshot(os.path.join(os.environ["KX_TIME_SHOTS"], word + ".png"))
+            times += type_word(x, window, titles, word)
         times.sort()
         print("keys: %d, median %.0f ms, slowest %.0f ms, peak resident %.0f MiB" %
               (len(times), times[len(times) // 2], times[-1], resident_mib()))
