@@ -5,9 +5,10 @@
 # until the title showed its count, with the program's resident memory. A measurement; CI does
 # not run it. --arch x86 times the 32-bit program (under Wine's 32-bit loader) instead of the
 # x86-64 one. Each --sort WORD:COLUMNS then types WORD and times clicks on the titles of its
-# columns, e.g. --sort con:name,size,size,modified,created,path (see time_window.py).
+# columns, e.g. --sort con:name,size,size,modified,created,path; --rest hides the window for
+# 5 s, shows it again and types the words once more (see time_window.py).
 #
-#   scripts/time-window.sh [--arch x64|x86] [--sort WORD:COLUMNS ...] [RECORDS] [WORD ...]
+#   scripts/time-window.sh [--arch x64|x86] [--sort WORD:COLUMNS ...] [--rest] [RECORDS] [WORD ...]
 #   (default: x64 10000000 config kern e)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +18,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --arch) arch=${2:?--arch takes x64 or x86}; shift 2 ;;
     --sort) options+=(--sort "${2:?--sort takes WORD:COLUMNS}"); shift 2 ;;
+    --rest) options+=(--rest); shift ;;
     *) break ;;
   esac
 done

@@ -4,7 +4,7 @@ over a simulated volume of names mirrored from this machine, a word typed one ke
 For every key it prints how long the title took to show that key's count, and the resident
 memory of the program. A measurement, not a test: nothing here passes or fails.
 
-    time_window.py [--sort WORD:COLUMNS ...] BUILD_DIR RECORDS [WORD ...]
+    time_window.py [--sort WORD:COLUMNS ...] [--rest] BUILD_DIR RECORDS [WORD ...]
 
 Each word is typed into a cleared box. Then each --sort word is typed the same way and the
 titles of its COLUMNS (name, size, modified, created, path; a column twice turns its order)
@@ -13,12 +13,17 @@ for each click gives the ms from the press until the title showed the sorted lis
 again, the resident MiB 1 s later and the peak resident MiB from the press to then; e.g.
 --sort e:name,name --sort con:name,size,size,modified,created,path.
 
+With --rest the window is then hidden with ALT+Z, as a user puts it away, and shown again with
+ALT+Z after 5 s: the resident MiB at hiding, 5 s later and once shown again tell how much
+memory the program gives back at rest, and the words typed once more tell what that costs the
+first keys.
+
 Environment: KX_TIME_ROOT, the tree whose names are mirrored (default /usr); KX_TIME_VOLUME, a
 volume file written before (by mirror_volume.py) to use instead, so that several builds are
 timed on the same names; KX_SCAN_WORKERS, the number of scan workers the program uses instead
 of its machine's cores; KX_TIME_SHOTS, a folder where a screenshot of the display is saved
-after each word (WORD.png) and each click on a column title (WORD-N-COLUMN.png), to look at
-what the user saw; KX_TIME_KEEP=1 keeps the work folder.
+after each word (WORD.png, WORD-shown.png once shown again) and each click on a column title
+(WORD-N-COLUMN.png), to look at what the user saw; KX_TIME_KEEP=1 keeps the work folder.
 """
 import ctypes
 import os
@@ -34,6 +39,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # The display, Wine and the probe as the window tests start and read them.
 sys.path.insert(0, os.path.dirname(HERE))
 from tests.ui.harness import environment, program
+from tests.ui.harness.popups import FRONT_TITLE
 from tests.ui.harness.waits import HarnessError, WaitTimeout, wait_until
 from tests.ui.harness.xdisplay import XDisplay, ascii_start, ere_escape
 
@@ -232,7 +238,7 @@ def focus_box(x, window):
     x.click_at(geometry["X"] + 300, geometry["Y"] + 28)
 
 
-def type_word(x, window, titles, word):
+def type_word(x, window, titles, word, shot_name=None):
     """Types word into the cleared box one key at a time, printing a line for each key;
     returns the keys' times."""
     # Clears the box. An emptied box keeps the last results on screen; Enter in it gives the
@@ -259,7 +265,7 @@ def type_word(x, window, titles, word):
               (word[:length], elapsed, found.group(1) if found else "-", after_mib,
                after_mib - before_mib, after_faults - before_faults))
         time.sleep(0.3)
-    shot(x, word)
+    shot(x, shot_name or word)
     return times
 
 
@@ -315,6 +321,34 @@ def shot(x, name):
         x.screenshot(os.path.join(os.environ["KX_TIME_SHOTS"], name + ".png"))
 
 
+def rest(x, probe, window):
+    """Hides the window with ALT+Z, waits 5 s and shows it with ALT+Z, printing the resident
+    MiB at each step."""
+    def visible(value):
+        wait_until("the window's visible to be " + value,
+                   lambda: probe.values("state").get("visible") == value, 60, interval=0.05)
+
+    x.xdotool("windowfocus", "--sync", window)
+    x.xdotool("key", "alt+z")
+    visible("0")
+    hidden = resident_mib()
+    time.sleep(5.0)
+    rested = resident_mib()
+    # Wine sees ALT+Z only when X gives the key to one of its windows, and the hidden window
+    # takes none: the key goes to another program's window, as on a desktop.
+    front = probe.start("front", "60000")
+    try:
+        x.xdotool("windowfocus", "--sync", x.find_window(FRONT_TITLE, 60))
+        x.xdotool("key", "alt+z")
+        visible("1")
+    finally:
+        front.kill()
+        front.wait()
+    time.sleep(1.0)
+    print("hidden: resident %.0f MiB at once, %.0f MiB after 5 s; shown again: %.0f MiB" %
+          (hidden, rested, resident_mib()))
+
+
 def sort_run(text):
     """(word, [column, ...]) from --sort's WORD:COLUMNS."""
     word, _, names = text.partition(":")
@@ -328,9 +362,14 @@ def sort_run(text):
 def main():
     args = sys.argv[1:]
     sorts = []
-    while args and args[0] == "--sort" and len(args) > 1:
-        sorts.append(sort_run(args[1]))
-        args = args[2:]
+    resting = False
+    while args and (args[0] == "--rest" or args[0] == "--sort" and len(args) > 1):
+        if args[0] == "--rest":
+            resting = True
+            args = args[1:]
+        else:
+            sorts.append(sort_run(args[1]))
+            args = args[2:]
     if len(args) < 2 + (not sorts) or args[0].startswith("--"):
         sys.exit(__doc__)
     build, records, words = args[0], int(args[1]), args[2:]
@@ -384,14 +423,22 @@ def main():
         if times:
             print("keys: %d, median %.0f ms, slowest %.0f ms, peak resident %.0f MiB" %
                   (len(times), times[len(times) // 2], times[-1], resident_mib()))
+        probe = program.Probe(bin_folder, machine)
         if sorts:
             changes = TitleChanges(display.name, window)
-            origin = program.State(program.Probe(bin_folder, machine).values("state")).client
+            origin = program.State(probe.values("state")).client
         for word, columns in sorts:
             focus_box(x, window)
             type_word(x, window, titles, word)
             time.sleep(1.0)
             time_sorts(x, changes, defs, origin, titles, word, columns)
+        if resting:
+            rest(x, probe, window)
+            focus_box(x, window)
+            again = words or [word for word, _ in sorts]
+            first = [type_word(x, window, titles, word, word + "-shown")[0] for word in again]
+            print("first keys after showing again: " + ", ".join(
+                "%s %.0f ms" % (word, elapsed) for word, elapsed in zip(again, first)))
     except WaitTimeout as error:
         sys.exit("time_window: " + str(error))
     finally:
