@@ -272,20 +272,19 @@ def type_word(x, window, titles, word, shot_name=None):
 def click_column(changes, titles, point):
     """Clicks a column title; returns (milliseconds until the sorted list's title, that title).
 
-    The matches title may be there already at the click, and a sort over a few hits is over
-    before a poll would see its progress text. Every sort sets the title at least twice,
-    though, its progress at the first hit and then the matches of the sorted list, so the end
-    is the first matches title after the second change."""
+    The matches title may be there already at the press, and a sort over a few hits is over
+    before a poll would see its progress text. But a sort sets the title each time, first to
+    its progress and last to the sorted list's matches, and nothing else sets it meanwhile: so
+    the title, read as each change comes, shows the matches again only once the sort is over,
+    whether or not its progress was seen."""
     changes.move(point)
     time.sleep(0.3)
     start = changes.click()
-    seen = 0
     while True:
         change = changes.next(start + 600)
         if change is None:
             return float("inf"), changes.title()
-        seen += 1
-        if seen >= 2 and titles.matches.search(change[1]):
+        if titles.matches.search(change[1]):
             return (change[0] - start) * 1000.0, change[1]
 
 
