@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine64 qemu-user-static strip-nondeterminism unzip
-  xvfb xdotool xclip x11-utils libxfixes3 imagemagick fonts-wqy-microhei python3
+  xvfb xdotool xclip x11-utils libxfixes3 libxtst6 imagemagick fonts-wqy-microhei python3
 )
 
 sudo_cmd=()

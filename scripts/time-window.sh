@@ -4,16 +4,24 @@
 # on a virtual display, types each WORD one key at a time and prints how long each key took
 # until the title showed its count, with the program's resident memory. A measurement; CI does
 # not run it. --arch x86 times the 32-bit program (under Wine's 32-bit loader) instead of the
-# x86-64 one.
+# x86-64 one. Each --sort WORD:COLUMNS then types WORD and times clicks on the titles of its
+# columns, e.g. --sort con:name,size,size,modified,created,path; --rest hides the window for
+# 5 s, shows it again and types the words once more (see time_window.py).
 #
-#   scripts/time-window.sh [--arch x64|x86] [RECORDS] [WORD ...]   (default: x64 10000000 config kern e)
+#   scripts/time-window.sh [--arch x64|x86] [--sort WORD:COLUMNS ...] [--rest] [RECORDS] [WORD ...]
+#   (default: x64 10000000 config kern e)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 arch=x64
-if [ "${1:-}" = --arch ]; then
-  arch=${2:?--arch takes x64 or x86}
-  shift 2
-fi
+options=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --arch) arch=${2:?--arch takes x64 or x86}; shift 2 ;;
+    --sort) options+=(--sort "${2:?--sort takes WORD:COLUMNS}"); shift 2 ;;
+    --rest) options+=(--rest); shift ;;
+    *) break ;;
+  esac
+done
 case "$arch" in
   x64 | x86) ;;
   *) echo "time-window: --arch takes x64 or x86, not $arch" >&2; exit 2 ;;
@@ -32,4 +40,4 @@ if [ ! -x "$build/bin/kxsearch_sim.exe" ] || [ ! -x "$build/bin/window_probe.exe
   cmake --preset "windows-$arch" >/dev/null
   cmake --build --preset "windows-$arch" -j2 --target kxsearch_sim kx_window_probe
 fi
-exec python3 scripts/time_window.py "$build" "$records" "$@"
+exec python3 scripts/time_window.py "${options[@]}" "$build" "$records" "$@"
