@@ -19,6 +19,7 @@
 #include "search/format_texts.h"
 #include "search/hit_arena.h"
 #include "search/hit_record.h"
+#include "search/parallel_blocks.h"
 #include "search/search_state.h"
 #include "search/sort_detail_loader.h"
 #include "search/sort_key_pass.h"
@@ -92,6 +93,7 @@ struct SortDetails {
 };
 
 constexpr std::size_t kFindChunk = 16384;
+constexpr std::size_t kGatherBlock = 65536;
 
 bool FindDetails(const ResultList& list, std::uint64_t generation, SortDetails& details) {
     const std::size_t count = list.size();
@@ -101,12 +103,12 @@ bool FindDetails(const ResultList& list, std::uint64_t generation, SortDetails& 
             return false;
         // In chunks, so that the window, which writes the table under this lock, paints on.
         std::lock_guard<std::mutex> guard(VisibleLock);
-        const auto& known = list.details->entries;
+        auto& known = list.details->entries;
         for (std::size_t i = first; i < std::min(count, first + kFindChunk); ++i) {
             const DetailsKey key = DetailsKeyOf(list.items[i]);
             const auto found = known.find(key);
             details.slots[i] = found != known.end() && found->second.detailsLoaded
-                                   ? const_cast<HitDetails*>(&found->second)
+                                   ? &found->second
                                    : &details.fresh.entries[key];
         }
     }
@@ -154,11 +156,20 @@ SharedResults SortedList(const ResultList& current, const std::vector<SortEntry>
                 static_cast<std::size_t>(perCategory[static_cast<std::size_t>(request.category)]);
         narrowedItems = arena.TakeList(selected);
     }
-    for (std::size_t k = 0; k < count; ++k) {
-        const SortEntry& entry = entries[ascending ? k : count - 1 - k];
-        items.push_back(current.items[entry.position]);
-        if (narrowing && census.Selected(entry.position))
-            narrowedItems.vector().push_back(current.items[entry.position]);
+    // Every hit is read from a random place of the current list: in blocks on every worker,
+    // so that the reads overlap.
+    items.resize(count);
+    RunBlocks((count + kGatherBlock - 1) / kGatherBlock, [&](std::size_t block) {
+        const std::size_t end = std::min(count, (block + 1) * kGatherBlock);
+        for (std::size_t k = block * kGatherBlock; k < end; ++k)
+            items[k] = current.items[entries[ascending ? k : count - 1 - k].position];
+    });
+    if (narrowing) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const SortEntry& entry = entries[ascending ? k : count - 1 - k];
+            if (census.Selected(entry.position))
+                narrowedItems.vector().push_back(items[k]);
+        }
     }
     sorted->details = current.details;
     sorted->sortedColumn = request.column;
@@ -279,7 +290,7 @@ void SortWorker(const SortRequest& request) {
     const bool ascending = SortAscending.load();
     const std::int32_t column = request.column;
     const std::size_t count = current->size();
-    if (count > UINT32_MAX)
+    if (static_cast<std::uint64_t>(count) > UINT32_MAX)
         return;  // positions are 32 bits; no list holds four billion hits
     HitArena& arena = *HitArenaOf(SearchEngineInUse());
     const auto stopped = [generation = request.generation] { return !Current(generation); };
