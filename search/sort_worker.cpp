@@ -290,7 +290,7 @@ void SortWorker(const SortRequest& request) {
     const bool ascending = SortAscending.load();
     const std::int32_t column = request.column;
     const std::size_t count = current->size();
-    if (static_cast<std::uint64_t>(count) > UINT32_MAX)
+    if (count != static_cast<std::uint32_t>(count))
         return;  // positions are 32 bits; no list holds four billion hits
     HitArena& arena = *HitArenaOf(SearchEngineInUse());
     const auto stopped = [generation = request.generation] { return !Current(generation); };
