@@ -29,6 +29,12 @@ const FileRecord* FindHitRecord(const VolumeIndex& volume, const HitRef& item) {
     return table.NewestRecordOf(item.frn);
 }
 
+void PrefetchHitRecord(const VolumeIndex& volume, const HitRef& hit) {
+    if (hit.renumberGeneration == volume.renumberGeneration.load() &&
+        hit.recordIndex < volume.table.Size())
+        volume.table.PrefetchRecord(volume.table.Record(static_cast<std::size_t>(hit.recordIndex)));
+}
+
 HitRecordCopy CopyHitRecord(const HitRef& item, bool withName) {
     HitRecordCopy copy;
     if (item.volume == nullptr)

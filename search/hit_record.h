@@ -16,6 +16,9 @@ namespace kx {
 // the newest record carrying its frn. Null when the hit is gone. The caller holds
 // hit.volume->lock (shared is enough) for as long as it uses the record.
 const FileRecord* FindHitRecord(const VolumeIndex& volume, const HitRef& hit);
+// Asks for the bytes of the record FindHitRecord reads first, without reading them, so that a
+// walk of many hits at random places can ask for them all before it reads any. Same locking.
+void PrefetchHitRecord(const VolumeIndex& volume, const HitRef& hit);
 
 // Holds one volume's lock shared across consecutive hits of that volume: hits come grouped
 // by volume in search order, so a list of a million hits takes a handful of locks, not a

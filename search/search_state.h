@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "common/process_state.h"
 #include "index/search_engine.h"
 #include "platform/window_post.h"
 #include "search/match_item.h"
@@ -48,6 +49,12 @@ extern std::atomic<int> WorkerThreadsRunning;
 SearchEngine& SearchEngineInUse();
 // Test hook: null restores TheSearchEngine().
 void UseSearchEngineForTesting(SearchEngine* engine);
+
+// True while work started for `generation` is still wanted: no newer search or header click
+// and no exit since.
+inline bool StillWanted(std::uint64_t generation) {
+    return SearchGeneration.load() == generation && !ExitRequested.load();
+}
 
 // A reference to CurrentResults taken under ResultsLock (null before the first search).
 SharedResults TakeCurrentResults();

@@ -17,10 +17,6 @@ constexpr std::size_t kLoadChunk = 256;
 
 enum ChunkState : std::uint8_t { kUnclaimed, kClaimed, kLoaded };
 
-bool Current(std::uint64_t generation) {
-    return SearchGeneration.load() == generation && !ExitRequested.load();
-}
-
 }  // namespace
 
 ParallelDetailLoader::ParallelDetailLoader(const ResultList& list,
@@ -56,11 +52,11 @@ bool ParallelDetailLoader::EnsureLoaded(std::size_t i) {
     if (i % kLoadChunk == 0 && Claim(chunk))
         LoadChunk(chunk);
     while (states_[chunk].load(std::memory_order_acquire) != kLoaded) {
-        if (!Current(generation_) || failed_.load())
+        if (!StillWanted(generation_) || failed_.load())
             return false;
         std::this_thread::yield();
     }
-    return Current(generation_) && !failed_.load();
+    return StillWanted(generation_) && !failed_.load();
 }
 
 bool ParallelDetailLoader::Claim(std::size_t chunk) {
@@ -72,7 +68,7 @@ void ParallelDetailLoader::LoadChunk(std::size_t chunk) {
     const std::size_t end = std::min(slots_.size(), (chunk + 1) * kLoadChunk);
     try {
         for (std::size_t i = chunk * kLoadChunk; i < end; ++i) {
-            if (!Current(generation_) || stop_.load(std::memory_order_relaxed))
+            if (!StillWanted(generation_) || stop_.load(std::memory_order_relaxed))
                 return;  // left claimed: the sort is over
             LoadDetails(list_.Hit(i), *slots_[i]);
         }
@@ -86,7 +82,7 @@ void ParallelDetailLoader::LoadChunk(std::size_t chunk) {
 void ParallelDetailLoader::HelperLoop() {
     for (;;) {
         const std::size_t chunk = cursor_.fetch_add(1);
-        if (chunk >= states_.size() || stop_.load() || !Current(generation_))
+        if (chunk >= states_.size() || stop_.load() || !StillWanted(generation_))
             return;
         if (Claim(chunk))
             LoadChunk(chunk);

@@ -69,8 +69,7 @@ std::size_t UnitsInKey(const Text& text) {
     std::size_t bytes = 0;
     std::size_t units = 0;
     for (; units < LengthOf(text); ++units) {
-        const int unit = UnitAt(text, units);
-        bytes += unit < 0x7E ? 1 : 3;
+        bytes += CodeBytesOf(static_cast<char16_t>(UnitAt(text, units)));
         if (bytes > kTextKeyBytes)
             break;
     }
@@ -216,11 +215,8 @@ void HitTextTies::Order(SortEntry* first, SortEntry* end) const {
         __builtin_prefetch(&list.items[entry->position]);
     for (const SortEntry* entry = first; entry != end; ++entry) {
         const HitRef hit = list.Hit(entry->position);
-        if (hit.volume != nullptr &&
-            hit.renumberGeneration == hit.volume->renumberGeneration.load() &&
-            hit.recordIndex < hit.volume->table.Size())
-            hit.volume->table.PrefetchRecord(
-                hit.volume->table.Record(static_cast<std::size_t>(hit.recordIndex)));
+        if (hit.volume != nullptr)
+            PrefetchHitRecord(*hit.volume, hit);
     }
     for (const SortEntry* entry = first; entry != end; ++entry) {
         const FileRecord* record = RecordOf(list, entry->position);
@@ -256,11 +252,7 @@ bool BuildSortKeys(const SortTexts& texts, std::int32_t category,
     const std::size_t blockCount = (count + kBlockHits - 1) / kBlockHits;
     bool stop = false;
     RunBlocks(blockCount, [&](std::size_t block) {
-        BlockCounts counts{census.found, census.live};
-        for (auto* perVolume : {&counts.found, &counts.live}) {
-            for (auto& perCategory : *perVolume)
-                std::fill(perCategory.begin(), perCategory.end(), 0);
-        }
+        BlockCounts counts{{list.volumes.size(), none}, {list.volumes.size(), none}};
         VolumeReadLock readLock;
         const std::size_t end = std::min(count, (block + 1) * kBlockHits);
         for (std::size_t i = block * kBlockHits; i < end; ++i) {

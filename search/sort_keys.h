@@ -29,6 +29,11 @@ static_assert(sizeof(SortEntry) == 16, "a sort costs 16 bytes a hit");
 // equal texts; equal keys that go on are told apart by their texts.
 constexpr std::size_t kTextKeyBytes = 11;
 
+// Bytes of the code of one folded unit.
+inline std::size_t CodeBytesOf(char16_t folded) {
+    return folded < 0x7E ? 1 : 3;
+}
+
 template <typename Unit>
 void SetTextKey(const Unit* units, std::size_t length, SortEntry& entry) {
     std::uint8_t bytes[kTextKeyBytes + 1] = {};
@@ -38,7 +43,7 @@ void SetTextKey(const Unit* units, std::size_t length, SortEntry& entry) {
         char16_t u = static_cast<char16_t>(units[i]);
         if (u >= u'A' && u <= u'Z')
             u = static_cast<char16_t>(u + (u'a' - u'A'));
-        if (u < 0x7E) {
+        if (CodeBytesOf(u) == 1) {
             if (at == kTextKeyBytes) {
                 goesOn = true;
                 break;

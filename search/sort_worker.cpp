@@ -1,30 +1,22 @@
 #include "search/sort_worker.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <numeric>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "common/messages.h"
 #include "common/process_state.h"
-#include "search/category_classifier.h"
 #include "search/category_filter.h"
 #include "search/compare_match_items.h"
-#include "search/details.h"
 #include "search/format_texts.h"
 #include "search/hit_arena.h"
-#include "search/hit_record.h"
 #include "search/parallel_blocks.h"
 #include "search/search_state.h"
 #include "search/sort_detail_loader.h"
 #include "search/sort_key_pass.h"
 #include "search/sort_keys.h"
-#include "search/visible_results.h"
 #include "search/worker_thread.h"
 
 namespace kx {
@@ -32,10 +24,6 @@ namespace kx {
 namespace {
 
 constexpr std::size_t kProgressEvery = 5000;
-
-bool Current(std::uint64_t generation) {
-    return SearchGeneration.load() == generation && !ExitRequested.load();
-}
 
 // The text's ownership passes to the window with the message; if the post fails nobody else
 // will free it.
@@ -99,7 +87,7 @@ bool FindDetails(const ResultList& list, std::uint64_t generation, SortDetails& 
     const std::size_t count = list.size();
     details.slots.resize(count);
     for (std::size_t first = 0; first < count; first += kFindChunk) {
-        if (!Current(generation))
+        if (!StillWanted(generation))
             return false;
         // In chunks, so that the window, which writes the table under this lock, paints on.
         std::lock_guard<std::mutex> guard(VisibleLock);
@@ -115,11 +103,17 @@ bool FindDetails(const ResultList& list, std::uint64_t generation, SortDetails& 
     return true;
 }
 
-void PostProgressTexts(std::uint64_t generation, std::size_t count) {
-    for (std::size_t i = 0; i < count; i += kProgressEvery)
+// The progress texts of a sort that loads nothing (after the first hit, every 5000, after the
+// last), posted at once; false, with the rest unposted, once the sort is no longer wanted.
+bool PostProgressTexts(std::uint64_t generation, std::size_t count) {
+    for (std::size_t i = 0; i < count; i += kProgressEvery) {
+        if (!StillWanted(generation))
+            return false;
         PostProgress(generation, i + 1, count);
+    }
     if ((count - 1) % kProgressEvery != 0)
         PostProgress(generation, count, count);
+    return true;
 }
 
 // The volumes as the sorted list names them: their deaths as of the census, which counted the
@@ -212,7 +206,7 @@ HitArray Reversed(const HitArray& items, HitArena& arena, std::uint64_t generati
     HitArray reversed = arena.TakeList(items.size());
     const std::size_t count = items.size();
     for (std::size_t i = 0; i < count; ++i) {
-        if (i % 1024 == 0 && !Current(generation))
+        if (i % 1024 == 0 && !StillWanted(generation))
             return HitArray();
         reversed.vector().push_back(items[count - 1 - i]);
     }
@@ -233,14 +227,14 @@ SharedResults ReversedList(const ResultList& current, const SortRequest& request
             NarrowedList(*sorted, Reversed(current.narrowed->items, arena, request.generation));
         sorted->narrowedCategory = request.category;
     }
-    return Current(request.generation) ? sorted : nullptr;
+    return StillWanted(request.generation) ? sorted : nullptr;
 }
 
 void Publish(SharedResults sorted, std::uint64_t generation) {
     SharedResults previous;
     {
         std::lock_guard<std::mutex> guard(ResultsLock);
-        if (!Current(generation))
+        if (!StillWanted(generation))
             return;
         previous = std::move(CurrentResults);
         CurrentResults = std::move(sorted);
@@ -285,7 +279,7 @@ bool StartSort(std::int32_t column) {
 
 void SortWorker(const SortRequest& request) {
     const SharedResults current = TakeCurrentResults();
-    if (!current || current->empty() || !Current(request.generation))
+    if (!current || current->empty() || !StillWanted(request.generation))
         return;
     const bool ascending = SortAscending.load();
     const std::int32_t column = request.column;
@@ -293,16 +287,11 @@ void SortWorker(const SortRequest& request) {
     if (count != static_cast<std::uint32_t>(count))
         return;  // positions are 32 bits; no list holds four billion hits
     HitArena& arena = *HitArenaOf(SearchEngineInUse());
-    const auto stopped = [generation = request.generation] { return !Current(generation); };
+    const auto stopped = [generation = request.generation] { return !StillWanted(generation); };
 
     if (Reversible(*current, request, ascending)) {
-        for (std::size_t i = 0; i < count; i += kProgressEvery) {
-            if (!Current(request.generation))
-                return;
-            PostProgress(request.generation, i + 1, count);
-        }
-        if ((count - 1) % kProgressEvery != 0)
-            PostProgress(request.generation, count, count);
+        if (!PostProgressTexts(request.generation, count))
+            return;
         if (SharedResults reversed = ReversedList(*current, request, ascending, arena))
             Publish(std::move(reversed), request.generation);
         return;
@@ -320,7 +309,8 @@ void SortWorker(const SortRequest& request) {
         deathsBefore = DeathsNow(*current);
         if (!BuildSortKeys(texts, request.category, stopped, entries, census))
             return;
-        PostProgressTexts(request.generation, count);
+        if (!PostProgressTexts(request.generation, count))
+            return;
         const HitTextTies names(texts);
         sorted = SortEntries(entries, &names, stopped);
     } else {
