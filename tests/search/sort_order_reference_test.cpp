@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 #include <random>
+#include <shared_mutex>
 
 #include "search/category_classifier.h"
 #include "search/category_filter.h"
@@ -91,13 +92,14 @@ class SortOrders : public SearchStateTest {
     }
 
     // The list after a header click on column, from `list`, in the given direction.
-    SharedResults Sort(const SharedResults& list, std::int32_t column, bool ascending) {
+    SharedResults Sort(const SharedResults& list, std::int32_t column, bool ascending,
+                       std::int32_t category = 0) {
         {
             std::lock_guard<std::mutex> guard(ResultsLock);
             CurrentResults = list;
         }
         SortAscending.store(ascending);
-        SortWorker(SortRequest{SearchGeneration.fetch_add(1) + 1, column, 0});
+        SortWorker(SortRequest{SearchGeneration.fetch_add(1) + 1, column, category});
         return TakeCurrentResults();
     }
 
@@ -163,6 +165,61 @@ TEST_F(SortOrders, EveryColumnAndDirectionOrdersAsTheComparisonDoes) {
                         << "category " << c << (skipDead ? ", live" : ", all");
                 }
             }
+        }
+    }
+}
+
+// The hits of list that pass category, in its order, read from their records.
+std::vector<DetailsKey> HitsInCategory(const ResultList& list, std::int32_t category) {
+    std::vector<DetailsKey> keys;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const HitRef hit = list.Hit(i);
+        std::shared_lock<SrwLock> guard(hit.volume->lock);
+        const FileRecord* record = FindHitRecord(*hit.volume, hit);
+        if (record != nullptr && RecordPassesCategory(hit.volume->table, *record, category))
+            keys.push_back(DetailsKeyOf(list.items[i]));
+    }
+    return keys;
+}
+
+std::vector<DetailsKey> InOrder(const ResultList& list) {
+    std::vector<DetailsKey> keys;
+    for (const MatchItem& item : list.items)
+        keys.push_back(DetailsKeyOf(item));
+    return keys;
+}
+
+TEST_F(SortOrders, TheSortedListCarriesItsHitsOfTheSelectedCategoryInItsOrder) {
+    const CategoryClassifier classifier(ScanCategories());
+    ASSERT_GT(classifier.CategoryCount(), 2u);
+    const struct {
+        const char* how;
+        std::int32_t column;
+        bool reversing;
+        bool deathsBetween;  // files deleted between the two clicks: the second sorts again
+    } clicks[] = {{"name", kColumnName, false, false},
+                  {"size", kColumnSize, false, false},
+                  {"name reversed", kColumnName, true, false},
+                  {"path reversed", kColumnPath, true, false},
+                  {"name reversed after deletions", kColumnName, true, true}};
+    for (std::size_t c = 1; c < classifier.CategoryCount(); ++c) {
+        const auto category = static_cast<std::int32_t>(c);
+        for (const auto& click : clicks) {
+            SCOPED_TRACE(::testing::Message() << "category " << c << ", " << click.how);
+            SharedResults from = whole;
+            if (click.reversing)
+                from = Sort(whole, click.column, true, category);
+            if (click.deathsBetween) {
+                VolumeIndex& second = *test.engine.volumes[1];
+                std::unique_lock<SrwLock> guard(second.lock);
+                MarkDead(second, second.table.Size() - 1 - c);
+            }
+            const SharedResults sorted = Sort(from, click.column, !click.reversing, category);
+            ASSERT_TRUE(sorted && sorted->narrowed) << "the sort made the narrowed list";
+            EXPECT_EQ(sorted->narrowedCategory, category);
+            EXPECT_EQ(InOrder(*sorted->narrowed), HitsInCategory(*sorted, category));
+            EXPECT_EQ(CountHits(*sorted, category, true),
+                      CountHitsInCategory(*sorted, category, true));
         }
     }
 }
