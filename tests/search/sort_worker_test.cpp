@@ -251,6 +251,27 @@ TEST_F(Sorting, DetailSortLoadsEveryHitAndReportsProgressInOrder) {
     }
 }
 
+TEST_F(Sorting, ASecondClickReversesTheListAndAsksTheFileSystemNothing) {
+    std::mt19937 random(9);
+    for (int i = 0; i < 12000; ++i)
+        File(u"g" + std::u16string(1, u'a' + i % 26) + u".bin", random() % 100000);
+    Search(u".bin");
+    Sort(kColumnSize);
+    const SharedResults ascending = TakeCurrentResults();
+    log.Clear();
+    const int queries = StandInQueries.load();
+    Sort(kColumnSize);
+    const SharedResults descending = TakeCurrentResults();
+    EXPECT_EQ(StandInQueries.load(), queries) << "the details loaded by the first click serve";
+    ASSERT_EQ(descending->size(), ascending->size());
+    for (std::size_t k = 0; k < ascending->size(); ++k) {
+        ASSERT_EQ(DetailsKeyOf(descending->items[k]),
+                  DetailsKeyOf(ascending->items[ascending->size() - 1 - k]));
+    }
+    EXPECT_EQ(ProgressTexts(), ProgressOf12000()) << "the progress texts as for any sort";
+    EXPECT_EQ(descending->details, ascending->details) << "one details table, not a copy";
+}
+
 TEST_F(Sorting, SortOfAnOutdatedListDoesNothing) {
     File(u"x.txt", 1);
     Search(u"x");
