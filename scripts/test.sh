@@ -63,10 +63,14 @@ configure_and_build() {
   cmake --build --preset "$preset" -j2 "$@"
 }
 
+# A Windows test program under Wine reads a path without a drive as one on its current drive,
+# so its report folder is given through Z:, Wine's drive for the Linux root.
 run_ctest() {
   local preset=$1
   shift
-  GTEST_OUTPUT="xml:$results/$preset/" ctest --test-dir "build/$preset" --output-on-failure "$@"
+  local reports="$results/$preset/"
+  case "$preset" in windows-*) reports="Z:${reports//\//\\}" ;; esac
+  GTEST_OUTPUT="xml:$reports" ctest --test-dir "build/$preset" --output-on-failure "$@"
 }
 
 step "clang-format" scripts/check-format.sh
@@ -143,14 +147,23 @@ done
 # Test cases of every GoogleTest run, plus the steps that are not GoogleTest runs.
 read -r cases case_failures < <(python3 - "$results" <<'PY'
 import glob, sys, xml.etree.ElementTree as ET
+import collections, os
 tests = failures = 0
-for path in glob.glob(sys.argv[1] + "/**/*.xml", recursive=True):
+per_build = collections.defaultdict(lambda: [0, 0])
+for path in sorted(glob.glob(sys.argv[1] + "/**/*.xml", recursive=True)):
     try:
         root = ET.parse(path).getroot()
     except ET.ParseError:
         continue
-    tests += int(root.get("tests", 0)) - int(root.get("disabled", 0))
-    failures += int(root.get("failures", 0)) + int(root.get("errors", 0))
+    ran = int(root.get("tests", 0)) - int(root.get("disabled", 0))
+    failed = int(root.get("failures", 0)) + int(root.get("errors", 0))
+    build = os.path.relpath(os.path.dirname(path), sys.argv[1])
+    per_build[build][0] += ran - failed
+    per_build[build][1] += failed
+    tests += ran
+    failures += failed
+for build, (good, bad) in per_build.items():
+    print(f"GoogleTest cases of {build}: {good} passed, {bad} failed", file=sys.stderr)
 print(tests - failures, failures)
 PY
 )
