@@ -10,6 +10,29 @@
 #include "platform/usn_record_reader.h"
 
 namespace kx::sim {
+namespace {
+
+// Sizes the slot and name arrays once, from a first walk of the file. Grown record by record,
+// each would need its old and its new array at once, and beside the file itself that does not
+// fit a 32-bit process at ten million records.
+void ReserveFor(SimVolumeState& state, const std::uint8_t* data, std::size_t size,
+                std::uint64_t recordNumberLimit) {
+    UsnRecordReader reader(data, size, 0);
+    UsnRecordView record;
+    std::uint64_t slots = state.entries.size();
+    std::size_t units = 0;
+    while (reader.Next(&record) == UsnReadStatus::kRecord) {
+        const std::uint64_t number = RecordNumberOf(record.frn);
+        if (number < kFirstUserRecord || number >= recordNumberLimit)
+            continue;
+        slots = std::max(slots, number + 1);
+        units += record.nameLength;
+    }
+    state.entries.reserve(static_cast<std::size_t>(slots));
+    state.names.reserve(state.names.size() + units);
+}
+
+}  // namespace
 
 MftFileLoad SimVolume::LoadMftRecords(const std::string& bytes) {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -18,6 +41,7 @@ MftFileLoad SimVolume::LoadMftRecords(const std::string& bytes) {
     // enormous; a real MFT has few more record numbers than records in use.
     load.recordNumberLimit = kFirstUserRecord + 4 * (bytes.size() / 64) + 1024;
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    ReserveFor(*state_, data, bytes.size(), load.recordNumberLimit);
     UsnRecordReader reader(data, bytes.size(), 0);
     UsnRecordView record;
     std::int64_t highestUsn = 0;
