@@ -1,8 +1,10 @@
 #include "search/hit_arena.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
+#include "platform/process_memory.h"
 #include "search/match_item.h"
 
 namespace kx {
@@ -11,9 +13,10 @@ namespace {
 
 // The list on screen and the one narrowed to its category, and the two a scan is filling.
 constexpr std::size_t kKeptLists = 4;
-// A 32-bit process shares 2 to 4 GiB of address space between the index and the hits: it keeps
-// no list array above this, and a letter matching most of millions of names allocates afresh.
-constexpr std::size_t kMostKeptListBytes32 = std::size_t{128} << 20;
+// A 32-bit process shares 2 to 4 GiB of address space between the index, the lists on screen
+// and what the arena keeps: the arena keeps at most this share of it. At ten million names that
+// is about five arrays of every record, enough for the arrays a broad letter writes.
+constexpr std::size_t kKeptShareOfAddressSpace = 5;
 
 }  // namespace
 
@@ -65,6 +68,8 @@ std::shared_ptr<HitArena> HitArena::Create() {
     std::shared_ptr<HitArena> arena(new HitArena());
     // Room made once, so that a list giving its array back (from a destructor) never allocates.
     arena->lists_.reserve(kKeptLists);
+    if (sizeof(void*) < 8)
+        arena->keptBudget_ = AddressSpaceBytes() / kKeptShareOfAddressSpace;
     return arena;
 }
 
@@ -89,13 +94,11 @@ HitArray HitArena::TakeList(std::size_t room) {
 
 void HitArena::GiveBackList(HitVector&& hits, std::size_t written) {
     HitVector dropped;
-    const bool keep =
-        hits.capacity() > 0 &&
-        (sizeof(void*) >= 8 || hits.capacity() * sizeof(MatchItem) <= kMostKeptListBytes32);
     written = std::max(written, hits.size());
     hits.clear();
     std::lock_guard<std::mutex> guard(mutex_);
-    if (keep && !resting_ && lists_.size() < lists_.capacity()) {
+    if (hits.capacity() > 0 && !resting_ && lists_.size() < lists_.capacity() &&
+        WithinBudget(hits.capacity() * sizeof(MatchItem), 0)) {
         lists_.push_back(KeptList{std::move(hits), written});
         return;
     }
@@ -148,11 +151,11 @@ std::vector<SortEntry> HitArena::TakeSortEntries() {
 }
 
 void HitArena::GiveBackSortEntries(std::vector<SortEntry>&& entries) {
-    if (sizeof(void*) < 8 && entries.capacity() * sizeof(SortEntry) > kMostKeptListBytes32)
-        return;  // freed by the caller's vector
     std::vector<SortEntry> dropped;
     std::lock_guard<std::mutex> guard(mutex_);
-    if (!resting_ && entries.capacity() > sortEntries_.capacity()) {
+    if (!resting_ && entries.capacity() > sortEntries_.capacity() &&
+        WithinBudget(entries.capacity() * sizeof(SortEntry),
+                     sortEntries_.capacity() * sizeof(SortEntry))) {
         dropped.swap(sortEntries_);
         sortEntries_.swap(entries);
     }
@@ -188,14 +191,30 @@ std::shared_ptr<HitArena> HitArenaOf(const SearchEngine& engine) {
     return engine.hitArena;
 }
 
+void HitArena::SetKeptBudget(std::size_t bytes) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    keptBudget_ = bytes;
+}
+
+bool HitArena::WithinBudget(std::size_t adding, std::size_t replacing) const {
+    const std::size_t kept = KeptBytesLocked(false) - replacing;
+    return kept <= keptBudget_ && adding <= keptBudget_ - kept;
+}
+
 std::size_t HitArena::BytesKept() const {
     std::lock_guard<std::mutex> guard(mutex_);
+    return KeptBytesLocked(true);
+}
+
+std::size_t HitArena::KeptBytesLocked(bool withBlocks) const {
     std::size_t items = 0;
     for (const KeptList& kept : lists_)
         items += kept.hits.capacity();
-    for (const std::vector<HitVector>* arrays : {&hitsOfBlock_, &narrowedOfBlock_}) {
-        for (const HitVector& hits : *arrays)
-            items += hits.capacity();
+    if (withBlocks) {
+        for (const std::vector<HitVector>* arrays : {&hitsOfBlock_, &narrowedOfBlock_}) {
+            for (const HitVector& hits : *arrays)
+                items += hits.capacity();
+        }
     }
     return items * sizeof(MatchItem) + sortEntries_.capacity() * sizeof(SortEntry);
 }

@@ -17,6 +17,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -110,11 +111,18 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     // Address space of the arrays at home (not lent to a list or a scan): an upper bound of what
     // they keep resident.
     std::size_t BytesKept() const;
+    // The most address space the lists and sort keys at home may take (no limit in a 64-bit
+    // process); a list or key array given back beyond it is freed. Block arrays are the scan's
+    // and always kept.
+    void SetKeptBudget(std::size_t bytes);
 
   private:
     friend class HitArray;
     HitArena() = default;
     void GiveBackList(HitVector&& hits, std::size_t written);
+    // Under mutex_.
+    std::size_t KeptBytesLocked(bool withBlocks) const;
+    bool WithinBudget(std::size_t adding, std::size_t replacing) const;
 
     mutable std::mutex mutex_;
     std::condition_variable blocksBack_;
@@ -125,6 +133,7 @@ class HitArena : public std::enable_shared_from_this<HitArena> {
     std::vector<KeptList> lists_;  // list arrays at home
     bool blocksOut_ = false;
     bool resting_ = false;
+    std::size_t keptBudget_ = SIZE_MAX;
     std::vector<HitVector> hitsOfBlock_;
     std::vector<HitVector> narrowedOfBlock_;
     std::vector<SortEntry> sortEntries_;

@@ -61,8 +61,6 @@ void WarmUntilDone(const SearchEngine& engine) {
 }  // namespace
 
 void StartHitArenaWarmup(const SearchEngine& engine) {
-    if (sizeof(void*) < 8)
-        return;
     StartCountedWorker([&engine] { WarmUntilDone(engine); });
 }
 

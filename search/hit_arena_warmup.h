@@ -18,8 +18,8 @@ namespace kx {
 std::size_t WarmHitArena(const SearchEngine& engine);
 
 // WarmHitArena on a thread of its own, counted in WorkerThreadsRunning, again after each pause
-// in typing while searches keep overtaking it; without a thread to be had, nothing is warmed. Only
-// a 64-bit process, whose address space has room to keep such arrays, does it.
+// in typing while searches keep overtaking it; without a thread to be had, nothing is warmed. In
+// a 32-bit process only what the arena's budget lets it keep stays warm.
 void StartHitArenaWarmup(const SearchEngine& engine);
 
 // The window was hidden: the arena gives its arrays back and keeps none until WakeHitArena.

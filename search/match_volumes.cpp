@@ -275,8 +275,7 @@ ResultList MatchVolumes(const SearchEngine& engine, const ScanRequest& request) 
     }
 
     HitArena& arena = *HitArenaOf(engine);
-    ScanArrays arrays{arena.TakeList(kReserveRoom ? RecordRoomFor(engine.RecordCount()) : 0),
-                      arena.TakeBlocks()};
+    ScanArrays arrays{arena.TakeList(RecordRoomFor(engine.RecordCount())), arena.TakeBlocks()};
     std::vector<Block> blocks;
     std::atomic<bool> cancelled{false};
     try {

@@ -26,7 +26,7 @@ void AddBlocks(std::vector<Block>& blocks, ScanArrays& arrays, bool typingAhead,
         block.hits = std::move(b == 0 ? arrays.list.vector() : hitsOfBlock[b]);
         block.narrowed = std::move(narrowedOfBlock[b]);
         // A block can hit each record (or earlier hit) it reads.
-        if (kReserveRoom || typingAhead) {
+        if (kReserveBlockRoom || typingAhead) {
             if (b > 0)
                 block.hits.reserve(block.end - block.begin);
             block.narrowed.reserve(block.end - block.begin);

@@ -16,10 +16,11 @@ namespace kx {
 // thread costs more than scanning it.
 constexpr std::size_t kParallelAbove = 1u << 16;
 
-// A 64-bit scan reserves room for every hit it may find up front: room never written costs
-// address space only, and no array grows (and is copied and faulted in again) while a letter
-// finds millions of hits. A 32-bit process, short of address space, lets its arrays grow.
-constexpr bool kReserveRoom = sizeof(void*) >= 8;
+// A scan reserves room for every hit it may find up front: room never written costs address
+// space only, and no array grows (and is copied and faulted in again) while a letter finds
+// millions of hits. A 32-bit process, short of address space, does so for the list's array
+// alone (which the arena keeps for the next broad letter) and lets its block arrays grow.
+constexpr bool kReserveBlockRoom = sizeof(void*) >= 8;
 
 // One contiguous piece of a volume's scan: records [begin, end) or, typing ahead, the earlier
 // hits at positions [begin, end) of the previous list. Its arrays are lent by the arena.

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/process_memory.h"
@@ -15,6 +16,11 @@ std::size_t ResidentBytes() {
         std::fclose(statm);
     }
     return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+std::size_t AddressSpaceBytes() {
+    // A 32-bit process of a 64-bit kernel has the whole 4 GiB; std::size_t cannot say 4 GiB.
+    return sizeof(void*) < 8 ? SIZE_MAX - 0xFFFF : SIZE_MAX;
 }
 
 }  // namespace kx

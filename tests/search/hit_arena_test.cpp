@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #if !defined(_WIN32)
@@ -120,8 +121,6 @@ TEST_F(Arena, AWarmupOvertakenByAKeystrokeRunsAgainOnceTypingPauses) {
     // A key typed as soon as the index is ready, with no category chosen: its search overtakes
     // the warm-up and takes its array with part of it written. Then the box is cleared and,
     // after the pause, a broad letter comes, which must find an array written whole.
-    if (sizeof(void*) < 8)
-        GTEST_SKIP() << "only a 64-bit process warms its arrays";
     const auto scan = [this](const char16_t* query) {
         ScanRequest request;
         request.query = query;
@@ -166,6 +165,27 @@ TEST_F(Arena, KeepsAtMostFourListsAndTheBlocksOfOneScanWhateverCameBefore) {
     }
     arena.LetGo();
     EXPECT_EQ(arena.BytesKept(), 0u);
+}
+
+TEST_F(Arena, KeepsItsListsAndSortKeysWithinItsBudgetAndFindsTheSameHits) {
+    HitArena& arena = *HitArenaOf(test.engine);
+    const std::vector<std::uint64_t> expected = FrnsOf(Scan(u"a"));
+    const std::size_t oneList = RecordRoomFor(test.engine.RecordCount()) * sizeof(MatchItem);
+    for (const std::size_t budget : {std::size_t{0}, oneList, 3 * oneList, SIZE_MAX}) {
+        arena.LetGo();
+        arena.SetKeptBudget(budget);
+        {
+            std::vector<ResultList> held;
+            for (const std::u16string query : {u"a", u"b", u"ab", u"", u"a"})
+                held.push_back(Scan(query));
+            EXPECT_EQ(FrnsOf(held.back()), expected) << budget;
+            EXPECT_GT(WarmHitArena(test.engine), 0u);
+        }
+        // With the block arrays lent out, what stays home is the budgeted lists and keys.
+        const HitArena::BlockLease lease = arena.TakeBlocks();
+        EXPECT_LE(arena.BytesKept(), budget);
+        EXPECT_EQ(arena.BytesKept() > 0, budget > 0) << budget;
+    }
 }
 
 }  // namespace
